@@ -1,0 +1,75 @@
+# Cross build: the Win32 adapters, tideglass.dll, the reference host and the Windows tests that
+# ctest runs under Wine.
+enable_language(RC)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Only system DLLs at run time: the C++ runtime is linked in.
+set(TIDEGLASS_STATIC_RUNTIME -static-libgcc -static-libstdc++ -static)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+file(GLOB TIDEGLASS_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
+add_library(tideglass_win32 STATIC ${TIDEGLASS_WIN32_SOURCES})
+target_link_libraries(tideglass_win32 PUBLIC tideglass_core gdiplus comctl32 comdlg32 gdi32 user32 kernel32)
+
+file(GLOB TIDEGLASS_DLL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/*.cpp)
+add_library(tideglass SHARED
+    ${TIDEGLASS_DLL_SOURCES}
+    ${PROJECT_SOURCE_DIR}/src/pages/pages.rc
+    ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/tideglass.def)
+set_target_properties(tideglass PROPERTIES PREFIX "" OUTPUT_NAME tideglass)
+target_link_libraries(tideglass PRIVATE tideglass_win32)
+target_link_options(tideglass PRIVATE ${TIDEGLASS_STATIC_RUNTIME})
+
+# GoogleTest built from Debian's source package with this toolchain.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Windows GUI executables (a console program would already own a console under Wine) that export
+# the host's Desklet functions under their plain names.
+function(tideglass_windows_program target)
+    target_link_options(${target} PRIVATE ${TIDEGLASS_STATIC_RUNTIME} -mwindows -Wl,--kill-at)
+    add_dependencies(${target} tideglass)
+endfunction()
+
+file(GLOB TIDEGLASS_HOST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/support/*.cpp)
+add_library(tideglass_host_support OBJECT ${TIDEGLASS_HOST_SUPPORT})
+target_include_directories(tideglass_host_support PUBLIC ${PROJECT_SOURCE_DIR}/host ${PROJECT_SOURCE_DIR}/src)
+
+# The reference host: loads the DLL, runs one widget and writes its overlay as a PNG.
+file(GLOB TIDEGLASS_HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp)
+if(TIDEGLASS_HOST_SOURCES)
+    add_executable(tideglass_host ${TIDEGLASS_HOST_SOURCES})
+    target_link_libraries(tideglass_host PRIVATE tideglass_host_support gdiplus comctl32 gdi32 user32)
+    tideglass_windows_program(tideglass_host)
+endif()
+
+# End-to-end tests: one GoogleTest executable per tests/e2e/e2e_*.cpp, each its own process
+# (a process holds at most one console).
+file(GLOB TIDEGLASS_E2E_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/support/*.cpp)
+add_library(tideglass_e2e_support OBJECT ${TIDEGLASS_E2E_SUPPORT})
+target_include_directories(tideglass_e2e_support PUBLIC ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/host)
+target_link_libraries(tideglass_e2e_support PUBLIC gtest)
+
+file(GLOB TIDEGLASS_E2E_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_*.cpp)
+foreach(src ${TIDEGLASS_E2E_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tideglass_e2e_support tideglass_host_support tideglass_win32 gtest
+        gdiplus comctl32 comdlg32 gdi32 user32)
+    tideglass_windows_program(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endforeach()
+
+file(GLOB TIDEGLASS_WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/bench/win_*.cpp)
+foreach(src ${TIDEGLASS_WIN_BENCH_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tideglass_e2e_support tideglass_host_support tideglass_win32 gtest
+        gdiplus comctl32 comdlg32 gdi32 user32)
+    tideglass_windows_program(${name})
+endforeach()

@@ -1,0 +1,25 @@
+// What the property pages need of a desklet: its settings to copy, and the operation that
+// swaps in an edited copy and applies what changed.
+#pragma once
+
+#include "desklet/change_flags.h"
+#include "settings/settings.h"
+
+namespace tideglass {
+
+class Configurable {
+public:
+    Configurable() = default;
+    Configurable(const Configurable&) = delete;
+    Configurable& operator=(const Configurable&) = delete;
+
+    // The live settings; pages copy them without the lock, as the host runs pages and ticks on
+    // the same thread.
+    virtual const Settings& currentSettings() const = 0;
+    virtual void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) = 0;
+
+protected:
+    ~Configurable() = default;
+};
+
+}  // namespace tideglass

@@ -1,0 +1,26 @@
+// The ports one desklet object works through, borrowed for its whole life.
+#pragma once
+
+namespace tideglass {
+
+class ConsoleHost;
+class ScreenBuffer;
+class Processes;
+class UserInterface;
+class Host;
+class Profile;
+class Graphics;
+class LockFactory;
+
+struct Platform {
+    ConsoleHost& console;
+    ScreenBuffer& screen;
+    Processes& processes;
+    UserInterface& ui;
+    Host& host;
+    Profile& profile;
+    Graphics& graphics;
+    LockFactory& locks;
+};
+
+}  // namespace tideglass

@@ -1,0 +1,30 @@
+// User-interface port: the window-manager services the core uses (error box, poll timer, posted
+// and translated input messages).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/handles.h"
+
+namespace tideglass {
+
+class UserInterface {
+public:
+    UserInterface() = default;
+    UserInterface(const UserInterface&) = delete;
+    UserInterface& operator=(const UserInterface&) = delete;
+    virtual ~UserInterface() = default;
+
+    // A modal error box (no owner, one OK button) with the given caption and text.
+    virtual void showError(const std::string& caption, const std::string& text) = 0;
+    virtual void setTimer(WindowHandle window, uintptr_t id, uint32_t periodMs) = 0;
+    virtual void killTimer(WindowHandle window, uintptr_t id) = 0;
+    virtual void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                             intptr_t lParam) = 0;
+    // TranslateMessage on a message addressed to `window`, time 0, point (0, 0).
+    virtual void translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                  intptr_t lParam) = 0;
+};
+
+}  // namespace tideglass

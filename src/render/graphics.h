@@ -1,0 +1,75 @@
+// Drawing ports: a font, a canvas (a 32bpp ARGB bitmap with its graphics object, handed to the
+// host as its overlay image) and the text context (a device context taken on a canvas).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "settings/font_block.h"
+
+namespace tideglass {
+
+class Font {
+public:
+    Font() = default;
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+    virtual ~Font() = default;  // releases the font unless it is a stock object
+};
+
+struct TextExtent {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+enum class BackgroundMode { Transparent, Opaque };
+
+// Valid while it lives; releases the device context (and restores the selected font) when
+// destroyed.
+class TextContext {
+public:
+    TextContext() = default;
+    TextContext(const TextContext&) = delete;
+    TextContext& operator=(const TextContext&) = delete;
+    virtual ~TextContext() = default;
+
+    virtual void selectFont(const Font& font) = 0;
+    virtual TextExtent measure(const std::u16string& text) = 0;
+    virtual void setTextAlign(uint32_t align) = 0;
+    virtual void setBackgroundMode(BackgroundMode mode) = 0;
+    virtual void setTextColor(uint32_t colorref) = 0;
+    virtual void setBackgroundColor(uint32_t colorref) = 0;
+    virtual void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) = 0;
+};
+
+class Canvas {
+public:
+    Canvas() = default;
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    virtual ~Canvas() = default;
+
+    virtual uint32_t width() = 0;   // 0 when the query fails
+    virtual uint32_t height() = 0;  // 0 when the query fails
+    virtual void clear(uint32_t argb) = 0;
+    // Null when no device context can be had; drawing then leaves the canvas as it is.
+    virtual std::unique_ptr<TextContext> openText() = 0;
+    // What the host receives as the overlay (a Gdiplus::Image* on Windows).
+    virtual void* hostImage() = 0;
+};
+
+class Graphics {
+public:
+    Graphics() = default;
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+    virtual ~Graphics() = default;
+
+    // A 32bpp ARGB canvas; a canvas without a bitmap (null image, size 0) when creation fails.
+    virtual std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) = 0;
+    virtual std::unique_ptr<Font> createFont(const FontBlock& block) = 0;  // null on failure
+    virtual std::unique_ptr<Font> stockOemFixedFont() = 0;
+};
+
+}  // namespace tideglass

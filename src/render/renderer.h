@@ -1,0 +1,40 @@
+// The console renderer: owns the overlay canvas, the font and the four cell grids; takes
+// snapshots of the console window and repaints the whole canvas from the current grids.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/handles.h"
+#include "render/graphics.h"
+#include "render/renderer_config.h"
+
+namespace tideglass {
+
+class ScreenBuffer;
+
+class Renderer {
+public:
+    // Builds the complete renderer, blank. Throws std::bad_alloc (or another std::exception)
+    // when it cannot be built; nothing built so far is leaked.
+    Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffer& screen);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Reads the console's visible window and cursor; true when the reading became current.
+    bool snapshot(NativeHandle output);
+    // Repaints the whole canvas; the cursor only while `focused`.
+    void draw(bool focused);
+
+    Canvas& canvas() { return *canvas_; }
+
+private:
+    // Implementation defined in renderer.cpp / snapshot.cpp.
+    struct State;
+    std::unique_ptr<State> state_;
+    std::unique_ptr<Canvas> canvas_;
+};
+
+}  // namespace tideglass

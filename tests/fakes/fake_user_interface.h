@@ -1,0 +1,54 @@
+// Records what the core asks of the window manager: boxes, timers, posted and translated messages.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plugin/user_interface.h"
+
+namespace tideglass::fakes {
+
+struct RecordedMessage {
+    WindowHandle window;
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+    bool operator==(const RecordedMessage& o) const {
+        return window == o.window && message == o.message && wParam == o.wParam &&
+               lParam == o.lParam;
+    }
+};
+
+class FakeUserInterface : public UserInterface {
+public:
+    struct Box {
+        std::string caption;
+        std::string text;
+    };
+    struct Timer {
+        WindowHandle window;
+        uintptr_t id;
+        uint32_t periodMs;
+    };
+
+    void showError(const std::string& caption, const std::string& text) override;
+    void setTimer(WindowHandle window, uintptr_t id, uint32_t periodMs) override;
+    void killTimer(WindowHandle window, uintptr_t id) override;
+    void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                     intptr_t lParam) override;
+    void translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+
+    std::vector<Box> boxes;
+    std::vector<Timer> timers;
+    std::vector<std::pair<WindowHandle, uintptr_t>> killedTimers;
+    std::vector<RecordedMessage> posted;
+    std::vector<RecordedMessage> translated;
+    // Runs while a box is "open", as a modal loop would deliver messages meanwhile.
+    std::function<void()> whileBoxOpen;
+    // Shared call log ("showError", "setTimer", ...) for order checks across fakes.
+    std::vector<std::string>* log = nullptr;
+};
+
+}  // namespace tideglass::fakes
