@@ -7,16 +7,17 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # Only system DLLs at run time: the C++ runtime is linked in.
 set(TIDEGLASS_STATIC_RUNTIME -static-libgcc -static-libstdc++ -static)
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 file(GLOB TIDEGLASS_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(tideglass_win32 STATIC ${TIDEGLASS_WIN32_SOURCES})
 target_link_libraries(tideglass_win32 PUBLIC tideglass_core gdiplus comctl32 comdlg32 gdi32 user32 kernel32)
 
-file(GLOB TIDEGLASS_DLL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/*.cpp)
+file(GLOB TIDEGLASS_DLL_SOURCES CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/*.cpp
+    ${PROJECT_SOURCE_DIR}/src/pages/*.rc)
 add_library(tideglass SHARED
     ${TIDEGLASS_DLL_SOURCES}
-    ${PROJECT_SOURCE_DIR}/src/pages/pages.rc
     ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/tideglass.def)
 set_target_properties(tideglass PROPERTIES PREFIX "" OUTPUT_NAME tideglass)
 target_link_libraries(tideglass PRIVATE tideglass_win32)
@@ -50,7 +51,8 @@ endif()
 # End-to-end tests: one GoogleTest executable per tests/e2e/e2e_*.cpp, each its own process
 # (a process holds at most one console).
 file(GLOB TIDEGLASS_E2E_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/support/*.cpp)
-add_library(tideglass_e2e_support OBJECT ${TIDEGLASS_E2E_SUPPORT})
+list(REMOVE_ITEM TIDEGLASS_E2E_SUPPORT ${PROJECT_SOURCE_DIR}/tests/e2e/support/e2e_main.cpp)
+add_library(tideglass_e2e_support OBJECT ${TIDEGLASS_E2E_SUPPORT} ${PROJECT_SOURCE_DIR}/tests/e2e/support/e2e_main.cpp)
 target_include_directories(tideglass_e2e_support PUBLIC ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/host)
 target_link_libraries(tideglass_e2e_support PUBLIC gtest)
 
@@ -73,3 +75,8 @@ foreach(src ${TIDEGLASS_WIN_BENCH_SOURCES})
         gdiplus comctl32 comdlg32 gdi32 user32)
     tideglass_windows_program(${name})
 endforeach()
+
+# The DLL's surface: six undecorated exports, system DLLs only.
+add_test(NAME dll_exports_and_imports
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${TOOLCHAIN_PREFIX}-objdump -DDLL=$<TARGET_FILE:tideglass>
+            -P ${PROJECT_SOURCE_DIR}/cmake/CheckDll.cmake)

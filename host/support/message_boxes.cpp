@@ -1,0 +1,82 @@
+#include "support/message_boxes.h"
+
+#include <algorithm>
+
+namespace host {
+
+std::string messageBoxText(HWND box) {
+    char text[4096] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+BoxWatcher::BoxWatcher(std::string caption) : caption_(std::move(caption)) {
+    thread_ = CreateThread(nullptr, 0, &BoxWatcher::threadMain, this, 0, nullptr);
+}
+
+DWORD WINAPI BoxWatcher::threadMain(LPVOID self) {
+    static_cast<BoxWatcher*>(self)->run();
+    return 0;
+}
+
+BoxWatcher::~BoxWatcher() {
+    InterlockedExchange(&stop_, 1);
+    if (thread_ != nullptr) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+}
+
+std::vector<SeenBox> BoxWatcher::boxes() const {
+    Guard guard(mutex_);
+    return boxes_;
+}
+
+void BoxWatcher::clear() {
+    Guard guard(mutex_);
+    boxes_.clear();
+}
+
+bool BoxWatcher::waitFor(std::size_t count, DWORD timeoutMs) {
+    return pumpUntil([&] { return boxes().size() >= count; }, timeoutMs);
+}
+
+BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
+    auto* watcher = reinterpret_cast<BoxWatcher*>(self);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770") return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (!watcher->caption_.empty() && watcher->caption_ != caption) return TRUE;
+    // A message box has the static text control 0xFFFF; property sheets and choosers do not.
+    if (GetDlgItem(window, 0xFFFF) == nullptr) return TRUE;
+
+    Guard guard(watcher->mutex_);
+    if (std::find(watcher->closing_.begin(), watcher->closing_.end(), window) ==
+        watcher->closing_.end()) {
+        watcher->boxes_.push_back({caption, messageBoxText(window)});
+        watcher->closing_.push_back(window);
+    }
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+void BoxWatcher::run() {
+    while (InterlockedCompareExchange(&stop_, 0, 0) == 0) {
+        EnumWindows(&BoxWatcher::visit, reinterpret_cast<LPARAM>(this));
+        {
+            // Forget boxes that are gone so a later box reusing the handle is seen again.
+            Guard guard(mutex_);
+            closing_.erase(std::remove_if(closing_.begin(), closing_.end(),
+                                          [](HWND w) { return !IsWindow(w); }),
+                           closing_.end());
+        }
+        Sleep(15);
+    }
+}
+
+}  // namespace host

@@ -1,0 +1,42 @@
+// What the six exported entry points do, in portable form: the Win32 export shims convert their
+// arguments and call these.
+#pragma once
+
+#include <cstdint>
+
+#include "desklet/platform.h"
+#include "platform/handles.h"
+
+namespace tideglass {
+
+class Desklet;
+class PropertyPages;
+
+constexpr char kPluginName[] = "Tideglass";
+constexpr char kPluginAuthor[] = "The Tideglass developers";
+constexpr int32_t kPluginVersion = 110;
+constexpr char kPluginDescription[] =
+    "This desklets displays a configurable Windows console on your desktop";
+
+constexpr char kCreateFailedContext[] = "An exception occured";
+constexpr char kCreateErrorContext[] = "Error";
+constexpr char kCreateErrorDetail[] = "could not initialize the Desklet object";
+
+// Copies the texts with their terminating zeros; checks no pointer (the host owns the buffers).
+void getInformation(char* name, char* author, int32_t* version, char* description);
+
+// Builds a desklet (loading its settings when both INI names are given). On failure shows the
+// error box, asks the host to remove the widget and returns null. Never throws.
+Desklet* createDesklet(const Platform& platform, WindowHandle window, InstanceHandle instance,
+                       const char* iniFile, const char* iniSection);
+
+void destroyDesklet(const Platform& platform, Desklet* desklet);
+void processDeskletMessage(const Platform& platform, Desklet* desklet, uint32_t message,
+                           uintptr_t wParam, intptr_t lParam);
+void saveDesklet(const Platform& platform, Desklet* desklet, const char* iniFile,
+                 const char* iniSection);
+// Creates "Console Settings" then "Font and Colors" and hands each to the host; returns what the
+// host answered for the second page (0 for a null desklet).
+int32_t addPropertySheets(const Platform& platform, PropertyPages& pages, Desklet* desklet);
+
+}  // namespace tideglass
