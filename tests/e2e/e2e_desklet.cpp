@@ -1,0 +1,177 @@
+// A desklet's life in a real host process: the hidden console, the real command interpreter,
+// restarts, failures and their boxes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "support/widget_host.h"
+
+namespace {
+
+const char kConsoleTaken[] =
+    "An exception occured: could not allocate a new console, probably because the current "
+    "process already have one. Windows doesn't allow more than one console to be allocated per "
+    "process, so you can't use this desklets along with other instances of the same desklet or "
+    "with other desklets which allocate a console.";
+
+bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    return host::pumpUntil(done, timeoutMs);
+}
+
+class Desklet : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(widget.loaded()); }
+    // Runs the widget's own timer (the plug-in set it on the widget window) for a while.
+    void runTicks(int count) {
+        const size_t target = widget.timerTicks().size() + count;
+        waitUntil([&] { return widget.timerTicks().size() >= target; }, 250 * count + 3000);
+    }
+    e2e::WidgetHost widget;
+};
+
+TEST_F(Desklet, CreationStartsTheInterpreterInAHiddenConsole) {
+    ASSERT_NE(widget.create(), nullptr);
+    EXPECT_EQ(widget.recorder().names().front(), "DeskletSetStatic");
+    HWND console = GetConsoleWindow();
+    ASSERT_NE(console, nullptr);
+    EXPECT_FALSE(IsWindowVisible(console));
+    EXPECT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+TEST_F(Desklet, SecondInstanceShowsConsoleErrorAndIsRemoved) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    const DWORD firstChild = e2e::childProcesses().front();
+    HWND second = CreateWindowExA(0, "STATIC", "second", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    widget.recorder().clear();
+
+    void* failed = widget.entry().OnCreate(second, widget.module(), nullptr, nullptr);
+
+    EXPECT_EQ(failed, nullptr);
+    ASSERT_TRUE(widget.boxes().waitFor(1, 3000));
+    ASSERT_EQ(widget.boxes().boxes().size(), 1u);
+    EXPECT_EQ(widget.boxes().boxes()[0].caption, "Tideglass Desklet");
+    EXPECT_EQ(widget.boxes().boxes()[0].text, kConsoleTaken);
+    EXPECT_EQ(std::string(kConsoleTaken).size(), std::string("An exception occured: ").size() + 288);
+    EXPECT_EQ(widget.recorder().names(),
+              (std::vector<std::string>{"DeskletSetStatic", "DeskletRemove"}));
+    host::HostCall removed;
+    ASSERT_TRUE(widget.recorder().last("DeskletRemove", removed));
+    EXPECT_EQ(removed.window, second);
+
+    // The first widget keeps working.
+    EXPECT_TRUE(e2e::processRunning(firstChild));
+    runTicks(2);
+    EXPECT_TRUE(e2e::processRunning(firstChild));
+    DestroyWindow(second);
+}
+
+TEST_F(Desklet, DestroyEndsTheChildAndFreesTheConsole) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    const DWORD child = e2e::childProcesses().front();
+
+    widget.destroy();
+
+    EXPECT_TRUE(waitUntil([&] { return !e2e::processRunning(child); }, 3000));
+    EXPECT_EQ(GetConsoleWindow(), nullptr);
+    ASSERT_NE(widget.create(), nullptr) << "a new instance can allocate the console again";
+    EXPECT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+TEST_F(Desklet, ChildThatExitsIsStartedAgainAtTheNextTick) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    const DWORD first = e2e::childProcesses().front();
+    waitUntil([] {
+        for (const auto& row : e2e::consoleRows())
+            if (row.find('>') != std::string::npos) return true;
+        return false;
+    });
+
+    widget.typeText("exit");
+    widget.typeKey(VK_RETURN);
+
+    EXPECT_TRUE(waitUntil([&] { return !e2e::processRunning(first); }));
+    EXPECT_TRUE(waitUntil([&] {
+        auto children = e2e::childProcesses();
+        return children.size() == 1 && children.front() != first;
+    }));
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+TEST_F(Desklet, MissingProgramShowsOneBoxAndIsNotRetried) {
+    const std::string ini = e2e::tempFile("tideglass-missing-program.ini");
+    WritePrivateProfileStringA("Desklet", "child-app-cmdline", "C:\\no\\such\\program.exe",
+                               ini.c_str());
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+    ASSERT_TRUE(widget.boxes().waitFor(1, 3000));
+    runTicks(3);
+
+    ASSERT_EQ(widget.boxes().boxes().size(), 1u);
+    const std::string text = widget.boxes().boxes()[0].text;
+    const std::string context = "Could not run the child application: ";
+    ASSERT_EQ(text.compare(0, context.size(), context), 0) << text;
+    char system[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_PATH_NOT_FOUND, 0x400, system, sizeof system, nullptr);
+    char notFound[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_FILE_NOT_FOUND, 0x400, notFound, sizeof notFound, nullptr);
+    const std::string detail = text.substr(context.size());
+    EXPECT_TRUE(detail == notFound || detail == system) << detail;
+    EXPECT_TRUE(e2e::childProcesses().empty());
+}
+
+TEST_F(Desklet, ControlEventsDoNotEndTheHost) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, 0);
+    runTicks(2);
+    SUCCEED() << "the test process is still alive";
+    EXPECT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+}
+
+TEST_F(Desklet, EnvironmentReferencesAreExpanded) {
+    const std::string ini = e2e::tempFile("tideglass-expand.ini");
+    WritePrivateProfileStringA("Desklet", "child-app-cmdline", "%COMSPEC% /k echo %OS%-marker",
+                               ini.c_str());
+    WritePrivateProfileStringA("Desklet", "child-app-dir", "%SystemRoot%", ini.c_str());
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+    char os[64] = {}, root[MAX_PATH] = {};
+    GetEnvironmentVariableA("OS", os, sizeof os);
+    GetEnvironmentVariableA("SystemRoot", root, sizeof root);
+    const std::string marker = std::string(os) + "-marker";
+    EXPECT_TRUE(waitUntil([&] {
+        bool sawMarker = false, sawDir = false;
+        for (const auto& row : e2e::consoleRows()) {
+            sawMarker |= row.find(marker) != std::string::npos;
+            sawDir |= _strnicmp(row.c_str(), root, std::strlen(root)) == 0;
+        }
+        return sawMarker && sawDir;
+    })) << "the interpreter printed the expanded text and runs in the expanded folder";
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+TEST_F(Desklet, DefaultStartDirectoryIsTheHomeFolder) {
+    ASSERT_NE(widget.create(), nullptr);
+    char home[MAX_PATH] = {};
+    GetEnvironmentVariableA("HOMEPATH", home, sizeof home);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    EXPECT_TRUE(waitUntil([&] {
+        for (const auto& row : e2e::consoleRows()) {
+            if (row.find(std::string(home) + ">") != std::string::npos) return true;
+        }
+        return false;
+    })) << "prompt shows " << home;
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+#include "support/widget_host.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+namespace e2e {
+
+namespace {
+WidgetHost* gCurrent = nullptr;
+}
+
+WidgetHost::WidgetHost() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA widgetClass{};
+        widgetClass.lpfnWndProc = &WidgetHost::windowProc;
+        widgetClass.hInstance = GetModuleHandleA(nullptr);
+        widgetClass.lpszClassName = "TideglassTestWidget";
+        RegisterClassA(&widgetClass);
+        registered = true;
+    }
+    window_ = CreateWindowExA(0, "TideglassTestWidget", "widget", WS_POPUP, 0, 0, 100, 100,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    gCurrent = this;
+    host::HostRecorder::instance().clear();
+    host::HostRecorder::instance().onOverlay = nullptr;
+    host::HostRecorder::instance().onAddPropertySheet = nullptr;
+}
+
+WidgetHost::~WidgetHost() {
+    destroy();
+    if (window_ != nullptr) DestroyWindow(window_);
+    host::HostRecorder::instance().onOverlay = nullptr;
+    host::HostRecorder::instance().onAddPropertySheet = nullptr;
+    gCurrent = nullptr;
+}
+
+void* WidgetHost::create(const char* iniFile, const char* iniSection) {
+    desklet_ = plugin_.entry().OnCreate(window_, plugin_.module(), iniFile, iniSection);
+    return desklet_;
+}
+
+void WidgetHost::destroy() {
+    if (desklet_ == nullptr) return;
+    void* desklet = desklet_;
+    desklet_ = nullptr;
+    plugin_.entry().OnDestroy(desklet, window_);
+}
+
+void WidgetHost::save(const std::string& iniFile, const std::string& section) {
+    plugin_.entry().OnSave(desklet_, iniFile.c_str(), section.c_str(), FALSE);
+}
+
+void WidgetHost::send(UINT message, WPARAM wParam, LPARAM lParam) {
+    plugin_.entry().OnProcessMessage(desklet_, window_, message, wParam, lParam);
+}
+
+void WidgetHost::typeKey(UINT virtualKey) {
+    const UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+    send(WM_KEYDOWN, virtualKey, down);
+    send(WM_KEYUP, virtualKey, down | (1 << 30) | (1u << 31));
+}
+
+void WidgetHost::typeText(const std::string& text) {
+    for (char c : text) {
+        SHORT key = VkKeyScanA(c);
+        if (key != -1) typeKey(LOBYTE(key));
+    }
+}
+
+LRESULT CALLBACK WidgetHost::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WidgetHost* self = gCurrent;
+    if (self != nullptr && window == self->window_) {
+        if (message == WM_TIMER && wParam == 1) self->ticks_.push_back(GetTickCount());
+        // A host hands every message of the widget's window to the plug-in.
+        if (self->desklet_ != nullptr) {
+            self->plugin_.entry().OnProcessMessage(self->desklet_, window, message, wParam,
+                                                   lParam);
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool consoleInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
+    HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetConsoleScreenBufferInfo(out, &info) != FALSE;
+    CloseHandle(out);
+    return ok;
+}
+
+std::vector<std::string> consoleRows() {
+    std::vector<std::string> rows;
+    HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (out == INVALID_HANDLE_VALUE) return rows;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(out, &info)) {
+        const int width = info.srWindow.Right - info.srWindow.Left + 1;
+        for (SHORT y = info.srWindow.Top; y <= info.srWindow.Bottom; ++y) {
+            std::string row(width, ' ');
+            DWORD read = 0;
+            ReadConsoleOutputCharacterA(out, &row[0], width, COORD{info.srWindow.Left, y}, &read);
+            row.resize(read);
+            rows.push_back(row);
+        }
+    }
+    CloseHandle(out);
+    return rows;
+}
+
+std::vector<DWORD> childProcesses(const char* exeName) {
+    std::vector<DWORD> result;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return result;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+            _stricmp(entry.szExeFile, exeName) == 0 && processRunning(entry.th32ProcessID)) {
+            result.push_back(entry.th32ProcessID);
+        }
+    }
+    CloseHandle(snapshot);
+    return result;
+}
+
+bool processRunning(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return false;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+std::string tempFile(const std::string& name) {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    std::string path = std::string(folder) + name;
+    DeleteFileA(path.c_str());
+    return path;
+}
+
+std::string readIniValue(const std::string& file, const std::string& section,
+                         const std::string& key) {
+    char buffer[4096] = {};
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer,
+                             file.c_str());
+    return buffer;
+}
+
+}  // namespace e2e

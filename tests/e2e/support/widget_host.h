@@ -1,0 +1,70 @@
+// A test host around the real DLL: a widget window whose messages go to OnProcessMessage, the
+// plug-in's entry points, a watcher that closes and records error boxes, and helpers to type into
+// the widget and to look at the console and the child program the plug-in runs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "support/host_functions.h"
+#include "support/message_boxes.h"
+#include "support/plugin_library.h"
+
+namespace e2e {
+
+class WidgetHost {
+public:
+    WidgetHost();
+    ~WidgetHost();  // destroys the desklet (if any) and the window
+    WidgetHost(const WidgetHost&) = delete;
+    WidgetHost& operator=(const WidgetHost&) = delete;
+
+    bool loaded() const { return plugin_.loaded(); }
+    const host::PluginEntryPoints& entry() const { return plugin_.entry(); }
+    HMODULE module() const { return plugin_.module(); }
+    HWND window() const { return window_; }
+    void* desklet() const { return desklet_; }
+
+    // OnCreate for this widget (with an INI file and section when both are given).
+    void* create(const char* iniFile = nullptr, const char* iniSection = nullptr);
+    void destroy();
+    void save(const std::string& iniFile, const std::string& section);
+    void send(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Key presses given to the widget (WM_KEYDOWN then WM_KEYUP, with a proper lParam).
+    void typeKey(UINT virtualKey);
+    void typeText(const std::string& text);
+
+    host::BoxWatcher& boxes() { return boxes_; }
+    host::HostRecorder& recorder() { return host::HostRecorder::instance(); }
+
+    // WM_TIMER with identifier 1 seen by the widget window, and when.
+    std::vector<DWORD> timerTicks() const { return ticks_; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    host::PluginLibrary plugin_;
+    host::BoxWatcher boxes_;
+    HWND window_ = nullptr;
+    void* desklet_ = nullptr;
+    std::vector<DWORD> ticks_;
+};
+
+// The console's visible text, row by row, read through CONOUT$ (empty if there is no console).
+std::vector<std::string> consoleRows();
+// Console screen-buffer information of this process's console.
+bool consoleInfo(CONSOLE_SCREEN_BUFFER_INFO& info);
+
+// Ids of the running processes whose parent is this process and whose image is `exeName`.
+std::vector<DWORD> childProcesses(const char* exeName = "cmd.exe");
+bool processRunning(DWORD pid);
+
+// A fresh file path in the temporary folder (deleted if it existed).
+std::string tempFile(const std::string& name);
+std::string readIniValue(const std::string& file, const std::string& section,
+                         const std::string& key);
+
+}  // namespace e2e
