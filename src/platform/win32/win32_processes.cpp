@@ -10,8 +10,12 @@ namespace tideglass::win32 {
 
 // `limit` is the size of the buffer in characters, terminating zero included. The function
 // reports the size it needed (zero included); anything larger did not fit and the buffer holds
-// a cut text, which is never used.
+// a cut text, which is never used. A source text that alone fills the buffer is refused before
+// the call: the ANSI function converts it to a counted wide string first, which cannot hold
+// more than 32767 characters, and then (measured under Wine) expands an empty text instead.
 bool Win32Processes::expand(const std::string& text, std::size_t limit, std::string& out) {
+    if (text.size() >= limit)
+        return false;
     std::vector<char> buffer(limit + 1, '\0');
     const DWORD needed =
         ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(limit));
