@@ -52,7 +52,8 @@ public:
 
 private:
     void allocateConsole();
-    void releaseConsole();
+    void releaseConsole() noexcept;
+    void teardown() noexcept;
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
     void present();

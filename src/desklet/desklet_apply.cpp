@@ -1,0 +1,96 @@
+// Bringing a running desklet in line with changed settings: child restart, console size,
+// renderer rebuild and poll timer, each only when its change flag asks for it.
+#include "console/child_process.h"
+#include "console/screen_buffer.h"
+#include "desklet/desklet.h"
+#include "desklet/messages.h"
+#include "desklet/renderer_settings.h"
+#include "desklet/report_current.h"
+#include "plugin/host.h"
+#include "plugin/user_interface.h"
+#include "render/renderer.h"
+#include "settings/keys.h"
+
+namespace tideglass {
+
+namespace {
+
+constexpr char kConfigurationUpdateContext[] =
+    "An exception occured while updating the desklet configuration";
+
+// The console's buffer holds this many screens of rows, for the wheel to scroll through.
+constexpr uint32_t kScreensInBuffer = 10;
+
+// Console coordinates are 16-bit; the values go in as they are, wrapped like the system's own
+// COORD fields would take them.
+int16_t toCoordinate(uint32_t value) {
+    return static_cast<int16_t>(static_cast<uint16_t>(value));
+}
+
+}  // namespace
+
+void Desklet::applyConfiguration(const Settings& workingCopy, ChangeFlags flags) {
+    {
+        LockGuard hold(*lock);
+        settings = workingCopy;
+    }
+    applyChanges(flags);
+}
+
+void Desklet::applyChanges(ChangeFlags flags) {
+    if (flags & kChildApplicationChange)
+        restartChild();
+    if (flags & kConsoleSizeChange)
+        resizeConsole();
+    if (flags & (kRenderingChange | kConsoleSizeChange))
+        rebuildRenderer();
+    if (flags & kPollIntervalChange) {
+        const int32_t interval = settings.integer(keys::kPollInterval);
+        platform_.ui.setTimer(window, kPollTimerId, static_cast<uint32_t>(interval));
+    }
+}
+
+void Desklet::resizeConsole() {
+    ScreenBuffer& screen = platform_.screen;
+    int32_t& columns = settings.integer(keys::kColumns);
+    int32_t& rows = settings.integer(keys::kRows);
+    // The limit is written back so the pages and the next save show what the console can
+    // really do. A console without a window (no display) reports 0 x 0: that is no limit,
+    // and lowering to it would wipe the user's size at the next save.
+    const CellSize largest = screen.largestWindow(consoleOutput);
+    if (largest.columns > 0 && largest.rows > 0) {
+        if (columns > largest.columns)
+            columns = largest.columns;
+        if (rows > largest.rows)
+            rows = largest.rows;
+    }
+    const uint32_t width = static_cast<uint32_t>(columns);
+    const uint32_t height = static_cast<uint32_t>(rows);
+    // The window must fit inside the buffer at every moment, so it is shrunk to 3 x 3 before
+    // the buffer changes size and only then given its final size.
+    screen.setWindow(consoleOutput, 0, 0, 2, 2);
+    screen.setBufferSize(consoleOutput, toCoordinate(width),
+                         toCoordinate(height * kScreensInBuffer));
+    screen.setWindow(consoleOutput, 0, 0, toCoordinate(width - 1), toCoordinate(height - 1));
+}
+
+// The new renderer is built completely before the lock is taken; the host gets its image
+// before the old renderer (and with it the image the host still shows) is destroyed.
+void Desklet::rebuildRenderer() {
+    try {
+        const RendererConfig config = rendererConfigFromSettings(settings);
+        auto fresh = std::make_unique<Renderer>(config, platform_.graphics, platform_.screen);
+        LockGuard hold(*lock);
+        fresh->draw(focused);
+        platform_.host.setImageOverlay(window, fresh->canvas().hostImage());
+        renderer.swap(fresh);
+        fresh.reset();
+        Canvas& canvas = renderer->canvas();
+        platform_.host.setSize(window, static_cast<int32_t>(canvas.width()),
+                               static_cast<int32_t>(canvas.height()));
+    } catch (...) {
+        reportCurrentException(platform_.ui, kConfigurationUpdateContext);
+    }
+}
+
+}  // namespace tideglass

@@ -1,0 +1,96 @@
+// Construction and destruction of a desklet: the hidden console and the lock it owns, loading
+// and saving its settings.
+#include <stdexcept>
+
+#include "console/child_process.h"
+#include "console/console_host.h"
+#include "desklet/desklet.h"
+#include "desklet/messages.h"
+#include "desklet/scope_guard.h"
+#include "plugin/user_interface.h"
+#include "render/renderer.h"
+#include "settings/persistence.h"
+
+namespace tideglass {
+
+namespace {
+
+constexpr uint32_t kLockSpinCount = 5000;
+
+constexpr char kConsoleAllocationError[] =
+    "could not allocate a new console, probably because the current process already have one. "
+    "Windows doesn't allow more than one console to be allocated per process, so you can't use "
+    "this desklets along with other instances of the same desklet or with other desklets which "
+    "allocate a console.";
+
+}  // namespace
+
+Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle window)
+    : platform_(platform), instance(instance), window(window) {
+    allocateConsole();
+    // A failure from here on must not leave the process holding the console, or no later
+    // widget could be created in this host.
+    ScopeGuard undo([this] { teardown(); });
+    applyChanges(kAllChanges);
+    undo.dismiss();
+}
+
+Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle window,
+                 const std::string& iniFile, const std::string& iniSection)
+    : platform_(platform), instance(instance), window(window) {
+    allocateConsole();
+    ScopeGuard undo([this] { teardown(); });
+    loadSettings(iniFile, iniSection);
+    undo.dismiss();
+}
+
+Desklet::~Desklet() {
+    platform_.ui.killTimer(window, kPollTimerId);
+    teardown();
+}
+
+// Everything after the timer: the renderer under the lock (a tick may still be drawing), the
+// lock, the child (ended if it still runs), then the console itself.
+void Desklet::teardown() noexcept {
+    if (lock) {
+        LockGuard hold(*lock);
+        renderer.reset();
+    }
+    lock.reset();
+    child.reset();
+    releaseConsole();
+}
+
+void Desklet::allocateConsole() {
+    ConsoleHost& console = platform_.console;
+    if (!console.allocate())
+        throw std::runtime_error(kConsoleAllocationError);
+    ScopeGuard undo([this] { releaseConsole(); });
+    consoleWindow = console.window();
+    console.hide(consoleWindow);
+    console.installControlHandler();
+    consoleInput = console.standardInput();
+    consoleOutput = console.standardOutput();
+    lock = platform_.locks.create(kLockSpinCount);
+    undo.dismiss();
+}
+
+void Desklet::releaseConsole() noexcept {
+    platform_.console.closeHandle(consoleOutput);
+    platform_.console.closeHandle(consoleInput);
+    platform_.console.release();
+    consoleOutput = nullptr;
+    consoleInput = nullptr;
+    consoleWindow = nullptr;
+}
+
+void Desklet::loadSettings(const std::string& iniFile, const std::string& iniSection) {
+    loadSettingsFromProfile(platform_.profile, settings, iniFile, iniSection);
+    applyChanges(kAllChanges);
+}
+
+void Desklet::saveSettings(const std::string& iniFile, const std::string& iniSection) {
+    saveSettingsToProfile(platform_.profile, settings, iniFile, iniSection);
+}
+
+}  // namespace tideglass

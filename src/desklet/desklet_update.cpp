@@ -1,0 +1,93 @@
+// The update cycle: input forwarded to the hidden console, the poll tick that restarts an ended
+// child and redraws on a change, and the child restart itself.
+#include "console/child_process.h"
+#include "desklet/desklet.h"
+#include "desklet/messages.h"
+#include "desklet/report_current.h"
+#include "plugin/host.h"
+#include "plugin/user_interface.h"
+#include "render/renderer.h"
+#include "settings/keys.h"
+
+namespace tideglass {
+
+namespace {
+
+constexpr char kChildStartContext[] = "Could not run the child application";
+
+}  // namespace
+
+void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    UserInterface& ui = platform_.ui;
+    switch (message) {
+        case kWmActivate: {
+            // Hosts may apply a property page on another thread than the one delivering
+            // messages, so the redraw takes the lock like a tick does.
+            LockGuard hold(*lock);
+            focused = (wParam & 0xFFFF) != kWaInactive;
+            if (renderer)
+                present();
+            break;
+        }
+        case kWmKeyDown:
+        case kWmMouseWheel:
+            ui.postMessage(consoleWindow, message, wParam, lParam);
+            updateStep();
+            break;
+        case kWmKeyUp:
+            ui.postMessage(consoleWindow, message, wParam, lParam);
+            break;
+        case kWmSysKeyDown:
+            ui.translateMessage(consoleWindow, message, wParam, lParam);
+            ui.postMessage(consoleWindow, message, wParam, lParam);
+            updateStep();
+            break;
+        case kWmSysKeyUp:
+            ui.translateMessage(consoleWindow, message, wParam, lParam);
+            ui.postMessage(consoleWindow, message, wParam, lParam);
+            break;
+        case kWmTimer:
+            if (wParam == kPollTimerId)
+                updateStep();
+            break;
+        default:
+            break;
+    }
+}
+
+// The lock is re-entrant: a failed restart shows a modal box while it is held, and the box's
+// message loop can deliver a further tick on this thread. childFailed is set by then, so the
+// nested tick neither retries nor shows a second box.
+void Desklet::updateStep() {
+    LockGuard hold(*lock);
+    const bool mustStart = !child || child->poll() != WaitResult::Running;
+    if (mustStart && !childFailed)
+        restartChild();
+    if (renderer && renderer->snapshot(consoleOutput))
+        present();
+}
+
+void Desklet::present() {
+    renderer->draw(focused);
+    platform_.host.setImageOverlay(window, renderer->canvas().hostImage());
+}
+
+// The new child is running before the old one is ended; a failed start keeps the old record.
+void Desklet::restartChild() {
+    try {
+        auto fresh = std::make_unique<ChildProcess>(platform_.processes);
+        const std::string directory = settings.text(keys::kChildAppDir);
+        const std::string commandLine = settings.text(keys::kChildAppCmdline);
+        fresh->launch(commandLine, directory);
+        if (child)
+            child->terminate();
+        child = std::move(fresh);
+        childFailed = false;
+    } catch (...) {
+        // Set before the box: its message loop may run a tick that must not try again.
+        childFailed = true;
+        reportCurrentException(platform_.ui, kChildStartContext);
+    }
+}
+
+}  // namespace tideglass

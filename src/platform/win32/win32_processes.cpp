@@ -1,0 +1,84 @@
+#include "platform/win32/win32_processes.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+
+namespace tideglass::win32 {
+
+// `limit` is the size of the buffer in characters, terminating zero included. The function
+// reports the size it needed (zero included); anything larger did not fit and the buffer holds
+// a cut text, which is never used. A source text that alone fills the buffer is refused before
+// the call: the ANSI function converts it to a counted wide string first, which cannot hold
+// more than 32767 characters, and then (measured under Wine) expands an empty text instead.
+bool Win32Processes::expand(const std::string& text, std::size_t limit, std::string& out) {
+    if (text.size() >= limit)
+        return false;
+    std::vector<char> buffer(limit + 1, '\0');
+    const DWORD needed =
+        ::ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(limit));
+    if (needed == 0 || needed > limit)
+        return false;
+    out.assign(buffer.data());
+    return true;
+}
+
+uint32_t Win32Processes::create(const std::string& commandLine, const std::string& directory,
+                                ProcessRecord& out) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.lpSecurityDescriptor = nullptr;
+    inheritable.bInheritHandle = TRUE;
+    // CreateProcessA may write into the command line, so it gets a private copy.
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    PROCESS_INFORMATION info{};
+    // Creation flags 0: a console program shares the hidden console instead of getting its own.
+    // An empty start directory goes as an empty string, not as "the caller's directory".
+    if (!::CreateProcessA(nullptr, command.data(), &inheritable, &inheritable, TRUE, 0, nullptr,
+                          directory.c_str(), &startup, &info)) {
+        const DWORD error = ::GetLastError();
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    }
+    out.process = info.hProcess;
+    out.thread = info.hThread;
+    out.processId = info.dwProcessId;
+    out.threadId = info.dwThreadId;
+    return 0;
+}
+
+WaitResult Win32Processes::poll(NativeHandle process) {
+    switch (::WaitForSingleObject(process, 0)) {
+        case WAIT_OBJECT_0:
+            return WaitResult::Ended;
+        case WAIT_FAILED:
+            return WaitResult::Failed;
+        default:  // WAIT_TIMEOUT
+            return WaitResult::Running;
+    }
+}
+
+void Win32Processes::terminate(NativeHandle process, uint32_t exitCode) {
+    ::TerminateProcess(process, exitCode);
+}
+
+void Win32Processes::closeHandle(NativeHandle handle) {
+    ::CloseHandle(handle);
+}
+
+std::string Win32Processes::errorText(uint32_t code) {
+    UniqueLocalMemory buffer;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+        reinterpret_cast<LPSTR>(buffer.put()), 0, nullptr);
+    if (length == 0 || !buffer)
+        return std::string();
+    return std::string(static_cast<const char*>(buffer.get()), length);
+}
+
+}  // namespace tideglass::win32

@@ -1,0 +1,236 @@
+// The console and process adapters against the real system: a hidden console of our own, the
+// command interpreter started in it through the child process record, its screen read back
+// through the screen-buffer port, and the control handler keeping Ctrl+C away from this process.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "console/child_process.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_console.h"
+#include "platform/win32/win32_lock.h"
+#include "platform/win32/win32_processes.h"
+
+namespace tideglass::win32 {
+namespace {
+
+template <typename Condition>
+bool waitFor(Condition condition, DWORD timeoutMs = 10000) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() > deadline)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+class ConsoleE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // %HOMEPATH% has no drive letter; it resolves on the current drive, as for a program
+        // started from the desktop.
+        ASSERT_TRUE(::SetCurrentDirectoryA("C:\\"));
+        ASSERT_TRUE(host.allocate()) << "error " << ::GetLastError();
+        consoleWindow = host.window();
+        host.hide(consoleWindow);
+        host.installControlHandler();
+        input = host.standardInput();
+        output = host.standardOutput();
+    }
+    void TearDown() override {
+        host.closeHandle(output);
+        host.closeHandle(input);
+        host.release();
+    }
+
+    // The characters of the console's visible window, row after row.
+    std::string visibleText() {
+        CONSOLE_SCREEN_BUFFER_INFO csbi{};
+        if (!::GetConsoleScreenBufferInfo(output, &csbi))
+            return std::string();
+        ScreenInfo info;
+        EXPECT_TRUE(screen.info(output, info));
+        const uint32_t cells = static_cast<uint32_t>(csbi.srWindow.Right - csbi.srWindow.Left + 1) *
+                               static_cast<uint32_t>(csbi.srWindow.Bottom - csbi.srWindow.Top + 1);
+        std::string text(cells, '\0');
+        text.resize(
+            screen.readCharacters(output, info.windowLeft, info.windowTop, &text[0], cells));
+        return text;
+    }
+
+    Win32ConsoleHost host;
+    Win32ScreenBuffer screen;
+    Win32Processes processes;
+    WindowHandle consoleWindow = nullptr;
+    NativeHandle input = nullptr;
+    NativeHandle output = nullptr;
+};
+
+TEST_F(ConsoleE2E, ConsoleIsHiddenAndASecondOneIsRefused) {
+    ASSERT_NE(consoleWindow, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(static_cast<HWND>(consoleWindow)));
+    EXPECT_NE(output, nullptr);
+    EXPECT_NE(output, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(host.allocate());
+}
+
+TEST_F(ConsoleE2E, BufferAndWindowTakeTheSizesGivenInOrder) {
+    const CellSize largest = screen.largestWindow(output);
+    EXPECT_GT(largest.columns, 0) << "no display?";
+    EXPECT_GT(largest.rows, 0);
+    screen.setWindow(output, 0, 0, 2, 2);
+    screen.setBufferSize(output, 100, 300);
+    screen.setWindow(output, 0, 0, 99, 29);
+    CONSOLE_SCREEN_BUFFER_INFO csbi{};
+    ASSERT_TRUE(::GetConsoleScreenBufferInfo(output, &csbi));
+    EXPECT_EQ(csbi.dwSize.X, 100);
+    EXPECT_EQ(csbi.dwSize.Y, 300);
+    EXPECT_EQ(csbi.srWindow.Left, 0);
+    EXPECT_EQ(csbi.srWindow.Top, 0);
+    EXPECT_EQ(csbi.srWindow.Right, 99);
+    EXPECT_EQ(csbi.srWindow.Bottom, 29);
+}
+
+TEST_F(ConsoleE2E, ScreenBufferReadsCharactersAttributesAndCursor) {
+    screen.setOutputCodePage(screen.oemCodePage());
+    EXPECT_EQ(::GetConsoleOutputCP(), screen.oemCodePage());
+    const char text[] = "tideglass";
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteConsoleA(output, text, 9, &written, nullptr));
+    ScreenInfo info;
+    ASSERT_TRUE(screen.info(output, info));
+    EXPECT_EQ(info.cursorX - info.windowLeft, 9);
+    char chars[9] = {};
+    ASSERT_EQ(screen.readCharacters(output, info.windowLeft, info.cursorY, chars, 9), 9u);
+    EXPECT_EQ(std::string(chars, 9), text);
+    uint16_t attributes[12] = {};
+    ASSERT_EQ(screen.readAttributes(output, info.windowLeft, info.cursorY, attributes, 12), 12u);
+    EXPECT_NE(attributes[0], 0);
+    EXPECT_EQ(screen.readCharacters(nullptr, 0, 0, chars, 9), 0u) << "a failed read counts 0";
+}
+
+TEST_F(ConsoleE2E, CommandInterpreterRunsInTheHiddenConsole) {
+    ChildProcess child(processes);
+    child.launch("%COMSPEC% /c echo tideglass-marker", "%HOMEPATH%");
+    EXPECT_NE(child.record().processId, 0u);
+    EXPECT_TRUE(waitFor([&] {
+        return visibleText().find("tideglass-marker") != std::string::npos;
+    })) << visibleText();
+    EXPECT_TRUE(waitFor([&] { return child.poll() == WaitResult::Ended; }));
+}
+
+TEST_F(ConsoleE2E, TerminateEndsARunningInterpreter) {
+    ChildProcess child(processes);
+    child.launch("%COMSPEC%", "%HOMEPATH%");
+    ASSERT_EQ(child.poll(), WaitResult::Running);
+    UniqueKernelHandle watcher(::OpenProcess(SYNCHRONIZE, FALSE, child.record().processId));
+    ASSERT_TRUE(watcher);
+    child.terminate();
+    EXPECT_FALSE(child.launched());
+    EXPECT_EQ(::WaitForSingleObject(watcher.get(), 10000), WAIT_OBJECT_0);
+}
+
+TEST_F(ConsoleE2E, MissingProgramGivesTheSystemsFileNotFoundText) {
+    const std::string expected = processes.errorText(ERROR_FILE_NOT_FOUND);
+    ASSERT_FALSE(expected.empty());
+    ChildProcess child(processes);
+    try {
+        child.launch("C:\\windows\\tideglass-no-such-program.exe", "C:\\");
+        FAIL() << "the launch should have failed";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), expected);
+    }
+    EXPECT_FALSE(child.launched());
+}
+
+// A cut command line would start something else than the user asked for.
+TEST_F(ConsoleE2E, TextsThatDoNotFitOnceExpandedAreRefused) {
+    ASSERT_TRUE(::SetEnvironmentVariableA("TIDEGLASS_HALF", std::string(20000, 'a').c_str()));
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"%TIDEGLASS_HALF%%TIDEGLASS_HALF%", "C:\\"},
+        {std::string(40000, 'a'), "C:\\"},
+        {"%COMSPEC%", "C:\\%TIDEGLASS_HALF%%TIDEGLASS_HALF%"}};
+    for (const auto& [commandLine, directory] : cases) {
+        ChildProcess child(processes);
+        try {
+            child.launch(commandLine, directory);
+            ADD_FAILURE() << "started " << commandLine.substr(0, 20) << " in "
+                          << directory.substr(0, 20);
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("32766"), std::string::npos) << e.what();
+        }
+    }
+    ::SetEnvironmentVariableA("TIDEGLASS_HALF", nullptr);
+}
+
+// Handlers run last-registered first. The marker, registered after the console's handler, sees
+// the event first; the catcher, registered before it, sees it only if the console's handler
+// lets it through, and then keeps the default handler from ending this test.
+volatile LONG eventSeen = 0;
+volatile LONG eventPassedThrough = 0;
+volatile LONG dispatchThread = 0;
+BOOL WINAPI marker(DWORD) {
+    ::InterlockedExchange(&dispatchThread, static_cast<LONG>(::GetCurrentThreadId()));
+    ::InterlockedExchange(&eventSeen, 1);
+    return FALSE;
+}
+BOOL WINAPI catcher(DWORD) {
+    ::InterlockedExchange(&eventPassedThrough, 1);
+    return TRUE;
+}
+
+TEST(ConsoleControlE2E, CtrlCIsSwallowedAndDoesNotEndThisProcess) {
+    ASSERT_TRUE(::SetCurrentDirectoryA("C:\\"));
+    Win32ConsoleHost host;
+    Win32Processes processes;
+    ASSERT_TRUE(::SetConsoleCtrlHandler(catcher, TRUE));
+    ASSERT_TRUE(host.allocate());
+    host.hide(host.window());
+    host.installControlHandler();
+    ASSERT_TRUE(::SetConsoleCtrlHandler(marker, TRUE));
+    {
+        ChildProcess child(processes);
+        child.launch("%COMSPEC%", "%HOMEPATH%");
+        ASSERT_EQ(child.poll(), WaitResult::Running);
+        ASSERT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+        ASSERT_TRUE(waitFor([] { return eventSeen != 0; }));
+        // The system runs the handlers on a thread of its own that ends after the last one;
+        // once it is gone the console's handler has had its say.
+        UniqueKernelHandle dispatcher(
+            ::OpenThread(SYNCHRONIZE, FALSE, static_cast<DWORD>(dispatchThread)));
+        if (dispatcher) {
+            EXPECT_EQ(::WaitForSingleObject(dispatcher.get(), 10000), WAIT_OBJECT_0);
+        }
+    }
+    EXPECT_EQ(eventPassedThrough, 0);
+    ::SetConsoleCtrlHandler(marker, FALSE);
+    ::SetConsoleCtrlHandler(catcher, FALSE);
+    host.closeHandle(host.standardOutput());
+    host.closeHandle(host.standardInput());
+    host.release();
+}
+
+TEST(LockE2E, OwnerCanTakeTheLockAgain) {
+    Win32LockFactory factory;
+    auto lock = factory.create(5000);
+    lock->lock();
+    lock->lock();  // a critical section admits its owner again; a plain mutex would hang here
+    lock->unlock();
+    lock->unlock();
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace tideglass::win32
+
+// GUI programs start here too with mingw's runtime; GoogleTest output goes to the captured
+// standard streams.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

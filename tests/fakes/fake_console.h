@@ -1,0 +1,96 @@
+// A scriptable console for the core's tests: a host that can refuse to allocate, and a screen
+// buffer with cells, attributes, window origin, cursor and largest window size, recording the
+// calls made on it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console/console_host.h"
+#include "console/screen_buffer.h"
+
+namespace tideglass::fakes {
+
+class FakeConsoleHost : public ConsoleHost {
+public:
+    bool allocate() override;
+    WindowHandle window() override;
+    void hide(WindowHandle consoleWindow) override;
+    void installControlHandler() override;
+    NativeHandle standardInput() override;
+    NativeHandle standardOutput() override;
+    void closeHandle(NativeHandle handle) override;
+    void release() override;
+
+    // What the fake console hands out.
+    WindowHandle consoleWindow = reinterpret_cast<WindowHandle>(0xC0);
+    NativeHandle input = reinterpret_cast<NativeHandle>(0x11);
+    NativeHandle output = reinterpret_cast<NativeHandle>(0x22);
+
+    bool allocateFails = false;  // as when the process already has a console
+    bool allocated = false;
+    std::vector<WindowHandle> hidden;
+    std::vector<NativeHandle> closed;
+    std::vector<std::string> calls;
+    std::vector<std::string>* log = nullptr;
+
+private:
+    void record(const std::string& name);
+};
+
+class FakeScreenBuffer : public ScreenBuffer {
+public:
+    struct WindowCall {
+        int16_t left, top, right, bottom;
+    };
+    struct SizeCall {
+        int16_t columns, rows;
+    };
+
+    // A buffer of the given size filled with spaces and attribute 0x07.
+    explicit FakeScreenBuffer(int columns = 80, int rows = 250);
+
+    bool info(NativeHandle output, ScreenInfo& out) override;
+    uint32_t readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
+                            uint32_t count) override;
+    uint32_t readAttributes(NativeHandle output, int16_t x, int16_t y, uint16_t* dest,
+                            uint32_t count) override;
+    CellSize largestWindow(NativeHandle output) override;
+    void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) override;
+    void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,
+                   int16_t bottom) override;
+    void setOutputCodePage(uint32_t codePage) override;
+    uint32_t oemCodePage() override { return oem; }
+    uint32_t ansiCodePage() override { return ansi; }
+
+    // Writes text (and optionally its attribute) into the buffer at a buffer cell.
+    void write(int row, int column, const std::string& text, uint16_t attribute = 0x07);
+    void resize(int columns, int rows);
+
+    int bufferColumns = 0;
+    int bufferRows = 0;
+    std::vector<char> cells;
+    std::vector<uint16_t> attributes;
+    ScreenInfo screen;  // window origin and cursor
+    CellSize largest{160, 62};
+    uint32_t oem = 437;
+    uint32_t ansi = 1252;
+    uint32_t outputCodePage = 0;
+
+    bool infoFails = false;
+    bool readCharactersFails = false;
+    bool readAttributesFails = false;
+
+    std::vector<WindowCall> windowCalls;
+    std::vector<SizeCall> bufferSizeCalls;
+    std::vector<NativeHandle> handlesSeen;  // the output handle of every call
+    int characterReads = 0;
+    int attributeReads = 0;
+    std::vector<std::string> calls;
+    std::vector<std::string>* log = nullptr;
+
+private:
+    void record(const std::string& name, NativeHandle output);
+};
+
+}  // namespace tideglass::fakes
