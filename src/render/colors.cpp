@@ -69,9 +69,9 @@ GridSize clampGrid(int32_t columns, int32_t rows) {
     grid.columns = columns < 1 ? 1 : columns;
     grid.rows = rows < 1 ? 1 : rows;
     const uint64_t cells = uint64_t(grid.columns) * uint64_t(grid.rows);
-    const uint64_t maxCells = std::min<uint64_t>(std::numeric_limits<uint32_t>::max(),
-                                                 std::numeric_limits<ptrdiff_t>::max() /
-                                                     kGridBytesPerCell);
+    const uint64_t maxCells =
+        std::min<uint64_t>(std::numeric_limits<uint32_t>::max(),
+                           std::numeric_limits<ptrdiff_t>::max() / kGridBytesPerCell);
     if (cells > maxCells) {
         throw std::length_error("a console grid of " + std::to_string(grid.columns) + " x " +
                                 std::to_string(grid.rows) + " cells does not fit in memory");

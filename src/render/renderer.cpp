@@ -32,13 +32,15 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
         s.font = graphics.stockOemFixedFont();
     } else {
         s.font = graphics.createFont(config.font);
-        if (config.font.charSet != kOemCharset) screen.setOutputCodePage(screen.ansiCodePage());
+        if (config.font.charSet != kOemCharset)
+            screen.setOutputCodePage(screen.ansiCodePage());
     }
 
     TextExtent extent;
     if (scratch) {
         if (std::unique_ptr<TextContext> text = scratch->openText()) {
-            if (s.font) text->selectFont(*s.font);
+            if (s.font)
+                text->selectFont(*s.font);
             extent = text->measure(std::u16string(static_cast<size_t>(grid.columns), u'X'));
         }
     }
@@ -68,7 +70,8 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
 
 Renderer::~Renderer() {
     // Font first, then the grids, then the canvas (its graphics object before its bitmap).
-    if (state_) state_->font.reset();
+    if (state_)
+        state_->font.reset();
     state_.reset();
     canvas_.reset();
 }
@@ -90,13 +93,16 @@ void Renderer::draw(bool focused) {
     State& s = *state_;
     const RendererConfig& c = s.config;
     canvas_->clear(clearColorArgb(c.backgroundColor));  // never inverted
-    if (s.blank) return;
+    if (s.blank)
+        return;
 
     const CellMetrics cell{s.textOriginX, s.textOriginY, cellWidth(s.textWidth, c.columns),
                            cellHeight(s.textHeight, c.rows)};
     std::unique_ptr<TextContext> text = canvas_->openText();
-    if (!text) return;
-    if (s.font) text->selectFont(*s.font);
+    if (!text)
+        return;
+    if (s.font)
+        text->selectFont(*s.font);
     text->setTextAlign(0);
     text->setBackgroundMode(BackgroundMode::Transparent);
     const ColorPair base = baseColors(c);
@@ -109,8 +115,7 @@ void Renderer::draw(bool focused) {
 
     if (rowRunMode(c)) {
         for (int32_t r = 0; r < c.rows; ++r) {
-            text->textOut(s.textOriginX, cell.y(r), &s.characters[size_t(r) * columns],
-                          c.columns);
+            text->textOut(s.textOriginX, cell.y(r), &s.characters[size_t(r) * columns], c.columns);
         }
         if (cursorShown) {
             const ColorPair cursor = rowRunCursorColors(c);
@@ -118,8 +123,7 @@ void Renderer::draw(bool focused) {
             text->setBackgroundColor(cursor.background);
             text->setBackgroundMode(BackgroundMode::Opaque);
             text->textOut(cell.x(s.cursorColumn), cell.y(s.cursorRow),
-                          &s.characters[size_t(s.cursorRow) * columns + size_t(s.cursorColumn)],
-                          1);
+                          &s.characters[size_t(s.cursorRow) * columns + size_t(s.cursorColumn)], 1);
         }
         return;
     }
@@ -130,7 +134,8 @@ void Renderer::draw(bool focused) {
             const size_t index = size_t(r) * columns + size_t(col);
             const bool cursorCell = cursorShown && r == s.cursorRow && col == s.cursorColumn;
             const CellPaint paint = paintCell(c, s.attributes[index], cursorCell);
-            if (paint.setsTextColor) text->setTextColor(paint.textColor);
+            if (paint.setsTextColor)
+                text->setTextColor(paint.textColor);
             if (paint.background == CellBackground::Transparent) {
                 text->setBackgroundMode(BackgroundMode::Transparent);
             } else if (paint.background == CellBackground::Opaque) {
@@ -138,7 +143,8 @@ void Renderer::draw(bool focused) {
                 text->setBackgroundColor(paint.backgroundColor);
             }
             text->textOut(cell.x(col), y, &s.characters[index], 1);
-            if (cursorCell) text->setBackgroundMode(BackgroundMode::Transparent);
+            if (cursorCell)
+                text->setBackgroundMode(BackgroundMode::Transparent);
         }
     }
 }

@@ -27,12 +27,12 @@ bool Renderer::snapshot(NativeHandle output) {
     State& s = *state_;
     ScreenInfo info;
     // Without the window origin there is nothing sensible to read; the next tick tries again.
-    if (!s.screen.info(output, info)) return false;
+    if (!s.screen.info(output, info))
+        return false;
 
-    const uint32_t nc = std::min(s.cellCount, s.screen.readCharacters(output, info.windowLeft,
-                                                                       info.windowTop,
-                                                                       s.incomingCharacters.data(),
-                                                                       s.cellCount));
+    const uint32_t nc =
+        std::min(s.cellCount, s.screen.readCharacters(output, info.windowLeft, info.windowTop,
+                                                      s.incomingCharacters.data(), s.cellCount));
     carryOverUnread(s.incomingCharacters, s.characters, nc);
     uint32_t na = 0;
     if (!rowRunMode(s.config)) {
@@ -55,7 +55,8 @@ bool Renderer::snapshot(NativeHandle output) {
                   std::memcmp(s.incomingAttributes.data(), s.attributes.data(),
                               size_t(na) * sizeof(uint16_t)) != 0;
     }
-    if (!changed) return false;
+    if (!changed)
+        return false;
 
     s.characters.swap(s.incomingCharacters);
     s.attributes.swap(s.incomingAttributes);

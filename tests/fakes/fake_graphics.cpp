@@ -7,19 +7,19 @@ namespace tideglass::fakes {
 namespace {
 
 class FakeFont : public Font {
-public:
+  public:
     FakeFont(std::shared_ptr<FakeGraphicsState> state, std::string name)
         : state_(std::move(state)), name_(std::move(name)) {}
     ~FakeFont() override { state_->log.push_back("release font " + name_); }
     const std::string& name() const { return name_; }
 
-private:
+  private:
     std::shared_ptr<FakeGraphicsState> state_;
     std::string name_;
 };
 
 class FakeTextContext : public TextContext {
-public:
+  public:
     FakeTextContext(std::shared_ptr<FakeGraphicsState> state,
                     std::shared_ptr<FakeCanvasRecord> canvas)
         : state_(std::move(state)), canvas_(std::move(canvas)) {}
@@ -33,8 +33,8 @@ public:
         TextExtent total{0, 0};
         for (char16_t ch : text) {
             auto it = state_->extentPerChar.find(ch);
-            const TextExtent e = it == state_->extentPerChar.end() ? state_->defaultExtent
-                                                                   : it->second;
+            const TextExtent e =
+                it == state_->extentPerChar.end() ? state_->defaultExtent : it->second;
             total.width += e.width;
             total.height = std::max(total.height, e.height);
         }
@@ -49,7 +49,7 @@ public:
             {x, y, std::string(bytes, size_t(count)), text_, background_, mode_, align_, font_});
     }
 
-private:
+  private:
     std::shared_ptr<FakeGraphicsState> state_;
     std::shared_ptr<FakeCanvasRecord> canvas_;
     std::string font_;
@@ -61,7 +61,7 @@ private:
 };
 
 class FakeCanvas : public Canvas {
-public:
+  public:
     FakeCanvas(std::shared_ptr<FakeGraphicsState> state, std::shared_ptr<FakeCanvasRecord> record)
         : state_(std::move(state)), record_(std::move(record)) {}
     ~FakeCanvas() override {
@@ -73,16 +73,18 @@ public:
     uint32_t width() override { return record_->failed ? 0 : uint32_t(record_->width); }
     uint32_t height() override { return record_->failed ? 0 : uint32_t(record_->height); }
     void clear(uint32_t argb) override {
-        if (!record_->failed) record_->clears.push_back(argb);
+        if (!record_->failed)
+            record_->clears.push_back(argb);
     }
     std::unique_ptr<TextContext> openText() override {
-        if (record_->failed || state_->failTextContext) return nullptr;
+        if (record_->failed || state_->failTextContext)
+            return nullptr;
         ++record_->textContextsOpened;
         return std::make_unique<FakeTextContext>(state_, record_);
     }
     void* hostImage() override { return record_->failed ? nullptr : record_.get(); }
 
-private:
+  private:
     std::shared_ptr<FakeGraphicsState> state_;
     std::shared_ptr<FakeCanvasRecord> record_;
 };
@@ -103,7 +105,8 @@ std::unique_ptr<Canvas> FakeGraphics::createCanvas(int32_t width, int32_t height
 
 std::unique_ptr<Font> FakeGraphics::createFont(const FontBlock& block) {
     state_->fontsCreated.push_back(block);
-    if (state_->failFont) return nullptr;
+    if (state_->failFont)
+        return nullptr;
     std::string name(block.faceName, strnlen(block.faceName, sizeof block.faceName));
     state_->log.push_back("font " + name);
     return std::make_unique<FakeFont>(state_, name);

@@ -37,10 +37,10 @@ struct FakeGraphicsState {
     // Extent of one character when measured; characters not listed use defaultExtent.
     std::map<char16_t, TextExtent> extentPerChar;
     TextExtent defaultExtent{8, 12};
-    bool failCanvas = false;        // every canvas is created without a bitmap
-    int failCanvasFromIndex = -1;   // canvases from this creation index on fail (-1: none)
-    bool failFont = false;          // createFont returns null
-    bool failTextContext = false;   // openText returns null
+    bool failCanvas = false;       // every canvas is created without a bitmap
+    int failCanvasFromIndex = -1;  // canvases from this creation index on fail (-1: none)
+    bool failFont = false;         // createFont returns null
+    bool failTextContext = false;  // openText returns null
 
     std::vector<std::shared_ptr<FakeCanvasRecord>> canvases;
     std::vector<FontBlock> fontsCreated;
@@ -49,7 +49,7 @@ struct FakeGraphicsState {
 };
 
 class FakeGraphics : public Graphics {
-public:
+  public:
     FakeGraphics() : state_(std::make_shared<FakeGraphicsState>()) {}
 
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
@@ -61,7 +61,7 @@ public:
     // The most recent canvas created (the overlay, once a renderer is built).
     FakeCanvasRecord& lastCanvas() { return *state_->canvases.back(); }
 
-private:
+  private:
     std::shared_ptr<FakeGraphicsState> state_;
 };
 

@@ -29,7 +29,7 @@ TEST_P(AttributeColors, FormChannelsFromTheLowByte) {
 INSTANTIATE_TEST_SUITE_P(
     Table, AttributeColors,
     ::testing::Values(AttributeCase{0x07, false, 0xB0B0B0, 0x000000},
-                      AttributeCase{0x07, true, 0x000000, 0xFFFFFF},  // ~0x07 = 0xF8
+                      AttributeCase{0x07, true, 0x000000, 0xFFFFFF},   // ~0x07 = 0xF8
                       AttributeCase{0x80, false, 0x000000, 0x000000},  // intensity alone: black
                       AttributeCase{0x80, true, 0xFFFFFF, 0xB0B0B0},
                       AttributeCase{0x08, false, 0x000000, 0x000000},
@@ -111,7 +111,8 @@ TEST_P(IgnoreSwitchTable, DecidesModeCellAndCursorColors) {
     c.ignoreBgColors = m.ignoreBg;
     c.ignoreStyle = m.ignoreStyle;
     EXPECT_EQ(rowRunMode(c), m.rowRun);
-    if (m.rowRun) return;
+    if (m.rowRun)
+        return;
 
     const CellPaint cell = paintCell(c, kYellowOnBlue, false);
     EXPECT_EQ(cell.setsTextColor, m.cellText != kKeep);
@@ -134,22 +135,21 @@ TEST_P(IgnoreSwitchTable, DecidesModeCellAndCursorColors) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, IgnoreSwitchTable,
-    ::testing::Values(
-        ModeCase{"AllOn", true, true, true, true, 0, {}, 0, 0, 0},
-        ModeCase{"FgBg", true, true, false, false, kKeep, CellBackground::Untouched, 0, kKeep,
-                 0x00FFFF},
-        ModeCase{"FgStyle", true, false, true, false, kKeep, CellBackground::Opaque, 0xB00000,
-                 kKeep, 0x00FFFF},
-        ModeCase{"Fg", true, false, false, false, kKeep, CellBackground::Opaque, 0xB00000, kKeep,
-                 0x00FFFF},
-        ModeCase{"BgStyle", false, true, true, false, 0x00FFFF, CellBackground::Untouched, 0,
-                 0xB00000, 0x00FFFF},
-        ModeCase{"Bg", false, true, false, false, 0x00FFFF, CellBackground::Untouched, 0,
-                 0xB00000, 0x00FFFF},
-        ModeCase{"Style", false, false, true, false, 0x00FFFF, CellBackground::Opaque, 0xB00000,
-                 0xB00000, 0x00FFFF},
-        ModeCase{"None", false, false, false, false, 0x00FFFF, CellBackground::Opaque, 0xB00000,
-                 0xB00000, 0x00FFFF}),
+    ::testing::Values(ModeCase{"AllOn", true, true, true, true, 0, {}, 0, 0, 0},
+                      ModeCase{"FgBg", true, true, false, false, kKeep, CellBackground::Untouched,
+                               0, kKeep, 0x00FFFF},
+                      ModeCase{"FgStyle", true, false, true, false, kKeep, CellBackground::Opaque,
+                               0xB00000, kKeep, 0x00FFFF},
+                      ModeCase{"Fg", true, false, false, false, kKeep, CellBackground::Opaque,
+                               0xB00000, kKeep, 0x00FFFF},
+                      ModeCase{"BgStyle", false, true, true, false, 0x00FFFF,
+                               CellBackground::Untouched, 0, 0xB00000, 0x00FFFF},
+                      ModeCase{"Bg", false, true, false, false, 0x00FFFF, CellBackground::Untouched,
+                               0, 0xB00000, 0x00FFFF},
+                      ModeCase{"Style", false, false, true, false, 0x00FFFF, CellBackground::Opaque,
+                               0xB00000, 0xB00000, 0x00FFFF},
+                      ModeCase{"None", false, false, false, false, 0x00FFFF, CellBackground::Opaque,
+                               0xB00000, 0xB00000, 0x00FFFF}),
     [](const ::testing::TestParamInfo<ModeCase>& info) { return std::string(info.param.name); });
 
 struct BlackCase {
