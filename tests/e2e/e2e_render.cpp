@@ -8,7 +8,7 @@
 
 #include "platform/win32/gdi_graphics.h"
 #include "render/renderer.h"
-#include "support/render_support.h"
+#include "e2e/support/render_support.h"
 
 namespace tideglass::e2e {
 namespace {
@@ -225,3 +225,10 @@ TEST_F(RenderE2E, OverlaySavesAsPng) {
 
 }  // namespace
 }  // namespace tideglass::e2e
+
+// A GUI program (a console program would already own a console under Wine); mingw's start-up
+// code calls main for it all the same.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
