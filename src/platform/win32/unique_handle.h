@@ -65,4 +65,13 @@ struct LocalMemoryTraits {
 };
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
+// GDI objects the program created itself; never hand a stock object to this one.
+struct GdiObjectTraits {
+    using pointer = HGDIOBJ;
+    static pointer none() noexcept { return nullptr; }
+    static bool isNone(pointer h) noexcept { return h == nullptr; }
+    static void close(pointer h) noexcept { ::DeleteObject(h); }
+};
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+
 }  // namespace tideglass::win32

@@ -1,0 +1,111 @@
+// The renderer's rules as plain functions over values: console attributes to COLORREF colours,
+// inversion, the clear colour, what each cell is drawn with, and the layout arithmetic.
+// The renderer only decides what to call and in which order; everything it computes is here.
+#pragma once
+
+#include <cstdint>
+
+#include "render/renderer_config.h"
+
+namespace tideglass {
+
+// Channel level of a console colour bit without and with the intensity bit.
+constexpr uint8_t kChannelLevel = 0xB0;
+constexpr uint8_t kIntenseChannelLevel = 0xFF;
+constexpr uint32_t kColorrefMask = 0x00FFFFFF;
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr int32_t kScratchCanvasSize = 128;
+
+constexpr uint32_t makeColorref(uint8_t red, uint8_t green, uint8_t blue) {
+    return uint32_t{red} | (uint32_t{green} << 8) | (uint32_t{blue} << 16);
+}
+
+// Only the low byte of an attribute is ever drawn; under inversion all of its eight bits flip.
+constexpr uint8_t effectiveAttribute(uint16_t attribute, bool invert) {
+    const uint8_t low = static_cast<uint8_t>(attribute & 0xFF);
+    return invert ? static_cast<uint8_t>(~low) : low;
+}
+
+// Text colour from bits 0x01 (blue), 0x02 (green), 0x04 (red) and intensity 0x08.
+uint32_t foregroundColor(uint8_t attributeByte);
+// Cell background from bits 0x10 (blue), 0x20 (green), 0x40 (red) and intensity 0x80.
+uint32_t backgroundColor(uint8_t attributeByte);
+
+// A colour from the settings as a COLORREF; under inversion ~value with the top byte cleared.
+constexpr uint32_t settingColor(uint32_t value, bool invert) {
+    return (invert ? ~value : value) & kColorrefMask;
+}
+
+// 0xAABBGGRR as stored in the settings to the 0xAARRGGBB that a GDI+ clear takes.
+constexpr uint32_t clearColorArgb(uint32_t background) {
+    return (background & 0xFF000000) | ((background & 0xFF) << 16) | (background & 0xFF00) |
+           ((background >> 16) & 0xFF);
+}
+
+// The overlay background is never fully transparent: alpha 0 becomes 1.
+constexpr uint32_t withVisibleAlpha(uint32_t background) {
+    return (background & 0xFF000000) == 0 ? (background | 0x01000000) : background;
+}
+
+// With all three ignore switches on the renderer draws whole rows at once and the snapshot
+// skips the attributes.
+constexpr bool rowRunMode(const RendererConfig& c) {
+    return c.ignoreFgColors && c.ignoreBgColors && c.ignoreStyle;
+}
+
+struct ColorPair {
+    uint32_t text = 0;
+    uint32_t background = 0;
+};
+
+// Colours in force before any cell is drawn (inverted under invert colours).
+ColorPair baseColors(const RendererConfig& c);
+// The row-run cursor: the opposite of the base colours.
+ColorPair rowRunCursorColors(const RendererConfig& c);
+
+enum class CellBackground { Untouched, Transparent, Opaque };
+
+// What one cell in per-cell mode does to the text context before its character is output.
+struct CellPaint {
+    bool setsTextColor = false;
+    uint32_t textColor = 0;
+    CellBackground background = CellBackground::Untouched;
+    uint32_t backgroundColor = 0;  // only meaningful for Opaque
+};
+
+CellPaint paintCell(const RendererConfig& c, uint16_t attribute, bool cursorCell);
+
+// ---- Layout -------------------------------------------------------------------------------
+
+struct GridSize {
+    int32_t columns = 1;
+    int32_t rows = 1;
+    uint32_t cellCount = 1;
+};
+
+// Columns and rows below 1 become 1. Throws std::length_error when the four grids for that many
+// cells could never be allocated (the count is worked out in 64 bits, so it never wraps).
+GridSize clampGrid(int32_t columns, int32_t rows);
+
+struct Layout {
+    int32_t originX = 0;
+    int32_t originY = 0;
+    int32_t textWidth = 0;
+    int32_t textHeight = 0;
+    int32_t bitmapWidth = 0;
+    int32_t bitmapHeight = 0;
+};
+
+// Bitmap = margins + measured text. Throws std::runtime_error when the sizes do not make a
+// bitmap of positive 32-bit width and height (absurd or negative margins, huge fonts).
+Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
+                     int32_t measuredHeight);
+
+// Cell width and height as 32-bit floats, as the drawing uses them.
+float cellWidth(int32_t textWidth, int32_t columns);
+float cellHeight(int32_t textHeight, int32_t rows);
+// origin + trunc(index x cell size), truncation toward zero.
+int32_t cellOffset(int32_t origin, int32_t index, float cellSize);
+
+}  // namespace tideglass

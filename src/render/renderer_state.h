@@ -1,0 +1,41 @@
+// The renderer's state behind its public interface, shared by the set-up and drawing code
+// (renderer.cpp) and the snapshot (snapshot.cpp).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "render/graphics.h"
+#include "render/renderer.h"
+#include "render/renderer_config.h"
+
+namespace tideglass {
+
+class ScreenBuffer;
+
+struct Renderer::State {
+    State(const RendererConfig& c, ScreenBuffer& s) : config(c), screen(s) {}
+
+    RendererConfig config;  // clamped columns and rows, background alpha at least 1
+    ScreenBuffer& screen;
+    std::unique_ptr<Font> font;  // null when the font could not be created
+
+    // Current = last reading taken as a change; incoming = target of the next reading. A change
+    // swaps the buffers, so nothing is ever copied.
+    std::vector<char> characters;
+    std::vector<char> incomingCharacters;
+    std::vector<uint16_t> attributes;
+    std::vector<uint16_t> incomingAttributes;
+
+    int32_t cursorRow = 0;     // relative to the window's top row; may lie outside the grid
+    int32_t cursorColumn = 0;  // relative to the window's left column
+    uint32_t cellCount = 0;
+    int32_t textOriginX = 0;
+    int32_t textOriginY = 0;
+    int32_t textWidth = 0;
+    int32_t textHeight = 0;
+    bool blank = true;  // until the first snapshot taken as a change, drawing only clears
+};
+
+}  // namespace tideglass

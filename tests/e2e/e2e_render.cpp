@@ -1,0 +1,234 @@
+// The renderer with the real console, GDI and GDI+: bitmap size, background alpha, cursor and
+// change detection as they come out of the real platform, and one overlay saved as PNG.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/win32/gdi_graphics.h"
+#include "render/renderer.h"
+#include "e2e/support/render_support.h"
+
+namespace tideglass::e2e {
+namespace {
+
+constexpr int16_t kColumns = 80;
+constexpr int16_t kRows = 25;
+
+class RenderEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        gdiplus = std::make_unique<GdiplusSession>();
+        ASSERT_TRUE(gdiplus->ok());
+        output = openTestConsole(kColumns, kRows);
+        ASSERT_NE(output, nullptr);
+    }
+    void TearDown() override {
+        if (output)
+            CloseHandle(output);
+        FreeConsole();
+        gdiplus.reset();
+    }
+
+    std::unique_ptr<GdiplusSession> gdiplus;
+    HANDLE output = nullptr;
+};
+
+RenderEnvironment* environment =
+    static_cast<RenderEnvironment*>(::testing::AddGlobalTestEnvironment(new RenderEnvironment));
+
+RendererConfig defaults() {
+    RendererConfig c;
+    c.columns = kColumns;
+    c.rows = kRows;
+    c.textColor = 0xFFE0E0E0;
+    c.backgroundColor = 0x80000000;
+    c.leftMargin = c.rightMargin = c.topMargin = c.bottomMargin = 8;
+    c.ignoreFgColors = c.ignoreBgColors = c.ignoreStyle = true;
+    c.blackIsTransparent = true;
+    return c;
+}
+
+// The width and height of `count` copies of "X" in the stock OEM fixed font, measured apart
+// from the renderer.
+SIZE measureStockFont(int count) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(OEM_FIXED_FONT));
+    SIZE size{0, 0};
+    const std::wstring xs(size_t(count), L'X');
+    GetTextExtentPoint32W(dc, xs.c_str(), count, &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return size;
+}
+
+class RenderE2E : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        output = environment->output;
+        clearConsole(output);
+        cell = measureStockFont(kColumns);
+        cellWidth = float(cell.cx) / kColumns;
+    }
+
+    Renderer& build() {
+        renderer.reset();
+        renderer = std::make_unique<Renderer>(config, graphics, screen);
+        return *renderer;
+    }
+    Gdiplus::Bitmap& bitmap() {
+        return *static_cast<Gdiplus::Bitmap*>(
+            static_cast<Gdiplus::Image*>(renderer->canvas().hostImage()));
+    }
+    uint32_t pixel(int x, int y) {
+        Gdiplus::Color color;
+        bitmap().GetPixel(x, y, &color);
+        return color.GetValue();
+    }
+    // Centre pixel of a cell of the text grid.
+    uint32_t cellPixel(int column, int row) {
+        return pixel(config.leftMargin + int(column * cellWidth + cellWidth / 2),
+                     config.topMargin + row * cell.cy + cell.cy / 2);
+    }
+
+    HANDLE output = nullptr;
+    RendererConfig config = defaults();
+    win32::GdiGraphics graphics;
+    ConsoleScreenBuffer screen;
+    std::unique_ptr<Renderer> renderer;
+    SIZE cell{};
+    float cellWidth = 0;
+};
+
+TEST_F(RenderE2E, BitmapIsMarginsPlusMeasuredText) {
+    config.leftMargin = 3;
+    config.rightMargin = 5;
+    config.topMargin = 7;
+    config.bottomMargin = 11;
+    build();
+    ASSERT_GT(cell.cx, 0);
+    EXPECT_EQ(renderer->canvas().width(), uint32_t(3 + 5 + cell.cx));
+    EXPECT_EQ(renderer->canvas().height(), uint32_t(7 + 11 + kRows * cell.cy));
+    EXPECT_EQ(bitmap().GetPixelFormat(), PixelFormat32bppARGB);
+}
+
+TEST_F(RenderE2E, ConsoleCodePageFollowsTheFont) {
+    build();
+    EXPECT_EQ(GetConsoleOutputCP(), GetOEMCP());
+    std::strcpy(config.font.faceName, "Courier New");
+    config.font.height = -12;
+    config.font.charSet = ANSI_CHARSET;
+    build();
+    EXPECT_EQ(GetConsoleOutputCP(), GetACP());
+    config.font.charSet = OEM_CHARSET;
+    build();
+    EXPECT_EQ(GetConsoleOutputCP(), GetOEMCP());
+}
+
+TEST_F(RenderE2E, BlankRendererClearsEveryPixelToTheBackground) {
+    config.backgroundColor = 0x40FF8000;
+    build();
+    writeAt(output, 0, 0, "not drawn before the first snapshot");
+    renderer->draw(true);
+    const std::vector<uint32_t> pixels = readPixels(bitmap());
+    ASSERT_FALSE(pixels.empty());
+    for (uint32_t p : pixels)
+        ASSERT_EQ(p, 0x400080FFu);
+}
+
+TEST_F(RenderE2E, TextLandsInTheGridAndMarginsKeepTheBackgroundAlpha) {
+    build();
+    writeAt(output, 0, 0, "Microsoft Windows");
+    ASSERT_TRUE(renderer->snapshot(output));
+    EXPECT_FALSE(renderer->snapshot(output));
+    renderer->draw(false);
+    const std::vector<uint32_t> pixels = readPixels(bitmap());
+    const int width = int(bitmap().GetWidth());
+    const int height = int(bitmap().GetHeight());
+    int textPixels = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[size_t(y) * width + x];
+            const bool margin = x < 8 || y < 8 || x >= width - 8 || y >= height - 8;
+            if (margin) {
+                ASSERT_EQ(p, 0x80000000u) << x << "," << y;
+            }
+            if (!margin && p != 0x80000000u)
+                ++textPixels;
+        }
+    }
+    EXPECT_GT(textPixels, 17);  // the glyphs of the first row
+}
+
+TEST_F(RenderE2E, CursorCellIsOpaqueOnlyWhileFocused) {
+    build();
+    setCursor(output, 10, 3);
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(true);
+    // Default colours: a blank cursor cell is the inverted black background, white.
+    EXPECT_EQ(cellPixel(10, 3) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(cellPixel(11, 3), 0x80000000u);
+    renderer->draw(false);
+    EXPECT_EQ(cellPixel(10, 3), 0x80000000u);
+}
+
+TEST_F(RenderE2E, PerCellModeDrawsAttributeBackgrounds) {
+    config.ignoreFgColors = config.ignoreBgColors = config.ignoreStyle = false;
+    build();
+    writeAt(output, 4, 2, "   ", 0x1E);  // blank cells on blue
+    setCursor(output, 0, 20);
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(false);
+    EXPECT_EQ(cellPixel(5, 2) & 0xFFFFFF, 0x0000B0u);  // ARGB order: blue is the low byte
+    EXPECT_EQ(cellPixel(8, 2), 0x80000000u);           // black background: transparent
+}
+
+TEST_F(RenderE2E, OnlyChangedRowsDifferAfterAChange) {
+    build();
+    writeAt(output, 0, 0, "first line");
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(false);
+    const std::vector<uint32_t> before = readPixels(bitmap());
+    writeAt(output, 0, 5, "a new line in row five");
+    setCursor(output, 0, 0);
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(false);
+    const std::vector<uint32_t> after = readPixels(bitmap());
+    ASSERT_EQ(before.size(), after.size());
+    const int width = int(bitmap().GetWidth());
+    auto rowDiffers = [&](int row) {
+        for (int y = 8 + row * cell.cy; y < 8 + (row + 1) * cell.cy; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (before[size_t(y) * width + x] != after[size_t(y) * width + x])
+                    return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(rowDiffers(5));
+    EXPECT_FALSE(rowDiffers(0));
+    EXPECT_FALSE(rowDiffers(10));
+}
+
+TEST_F(RenderE2E, OverlaySavesAsPng) {
+    build();
+    writeAt(output, 0, 0, "Tideglass overlay");
+    writeAt(output, 0, 1, "C:\\>");
+    setCursor(output, 4, 1);
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(true);
+    const std::wstring path = programDirectory() + L"e2e_render_overlay.png";
+    ASSERT_TRUE(savePng(*static_cast<Gdiplus::Image*>(renderer->canvas().hostImage()), path));
+    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace tideglass::e2e
+
+// A GUI program (a console program would already own a console under Wine); mingw's start-up
+// code calls main for it all the same.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

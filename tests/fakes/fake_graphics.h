@@ -1,0 +1,68 @@
+// A drawing back end that records every call: canvases with their clears and text output
+// (with the colours and background mode in force at each output), fonts, and their release.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/graphics.h"
+
+namespace tideglass::fakes {
+
+struct FakeTextOut {
+    int32_t x = 0;
+    int32_t y = 0;
+    std::string bytes;
+    uint32_t textColor = 0;
+    uint32_t backgroundColor = 0;
+    BackgroundMode mode = BackgroundMode::Opaque;
+    uint32_t align = 0;
+    std::string font;  // name of the font selected at that moment ("" when none)
+};
+
+struct FakeCanvasRecord {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool failed = false;
+    std::vector<uint32_t> clears;
+    std::vector<FakeTextOut> texts;
+    std::vector<std::u16string> measured;
+    int textContextsOpened = 0;
+    bool released = false;
+};
+
+struct FakeGraphicsState {
+    // Extent of one character when measured; characters not listed use defaultExtent.
+    std::map<char16_t, TextExtent> extentPerChar;
+    TextExtent defaultExtent{8, 12};
+    bool failCanvas = false;       // every canvas is created without a bitmap
+    int failCanvasFromIndex = -1;  // canvases from this creation index on fail (-1: none)
+    bool failFont = false;         // createFont returns null
+    bool failTextContext = false;  // openText returns null
+
+    std::vector<std::shared_ptr<FakeCanvasRecord>> canvases;
+    std::vector<FontBlock> fontsCreated;
+    int stockFontsTaken = 0;
+    std::vector<std::string> log;  // "canvas 128x128", "font Face", "stock font", "release ..."
+};
+
+class FakeGraphics : public Graphics {
+  public:
+    FakeGraphics() : state_(std::make_shared<FakeGraphicsState>()) {}
+
+    std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
+    std::unique_ptr<Font> createFont(const FontBlock& block) override;
+    std::unique_ptr<Font> stockOemFixedFont() override;
+
+    FakeGraphicsState& state() { return *state_; }
+    FakeGraphicsState* operator->() { return state_.get(); }
+    // The most recent canvas created (the overlay, once a renderer is built).
+    FakeCanvasRecord& lastCanvas() { return *state_->canvases.back(); }
+
+  private:
+    std::shared_ptr<FakeGraphicsState> state_;
+};
+
+}  // namespace tideglass::fakes

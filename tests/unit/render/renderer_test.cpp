@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "render_fixture.h"
+
+namespace tideglass::testing {
+namespace {
+
+using fakes::FakeTextOut;
+
+bool logHas(const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) != log.end();
+}
+size_t logIndex(const std::vector<std::string>& log, const std::string& entry) {
+    return size_t(std::find(log.begin(), log.end(), entry) - log.begin());
+}
+
+// ---- Set-up ----------------------------------------------------------------------------------
+
+TEST_F(RendererTest, BitmapIsMarginsPlusMeasuredText) {
+    graphics->extentPerChar[u'X'] = {8, 12};
+    build();
+    ASSERT_EQ(graphics->canvases.size(), 2u);
+    EXPECT_EQ(graphics->canvases[0]->width, 128);  // the scratch canvas measures the font
+    EXPECT_EQ(graphics->canvases[0]->measured,
+              std::vector<std::u16string>{std::u16string(80, u'X')});
+    EXPECT_TRUE(graphics->canvases[0]->released);
+    EXPECT_EQ(renderer->canvas().width(), 656u);
+    EXPECT_EQ(renderer->canvas().height(), 316u);
+}
+
+TEST_F(RendererTest, ColumnsAndRowsBelowOneAreDrawnAsOne) {
+    config.columns = 0;
+    config.rows = -4;
+    build();
+    EXPECT_EQ(graphics->canvases[0]->measured[0], u"X");
+    EXPECT_EQ(overlay().width, 8 + 8 + 8);
+    EXPECT_EQ(overlay().height, 8 + 8 + 12);
+    screen.write(0, 0, "Q");
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(false);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].bytes, "Q");
+}
+
+struct CodePageCase {
+    const char* face;
+    uint8_t charSet;
+    std::vector<uint32_t> codePages;
+    bool stock;
+};
+
+class CodePageByFont : public RendererTest, public ::testing::WithParamInterface<CodePageCase> {};
+
+TEST_P(CodePageByFont, ConsoleDeliversTheFontsCodePage) {
+    const CodePageCase& p = GetParam();
+    std::strncpy(config.font.faceName, p.face, sizeof config.font.faceName - 1);
+    config.font.charSet = p.charSet;
+    build();
+    EXPECT_EQ(screen.codePages, p.codePages);
+    EXPECT_EQ(graphics->stockFontsTaken, p.stock ? 1 : 0);
+    EXPECT_EQ(graphics->fontsCreated.size(), p.stock ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CodePageByFont,
+    ::testing::Values(
+        CodePageCase{"", 0, {ScriptedScreen::kOem}, true},
+        CodePageCase{"", 255, {ScriptedScreen::kOem}, true},
+        CodePageCase{"Terminal", 255, {ScriptedScreen::kOem}, false},
+        CodePageCase{"Lucida Console", 0, {ScriptedScreen::kOem, ScriptedScreen::kAnsi}, false},
+        CodePageCase{"Courier New", 204, {ScriptedScreen::kOem, ScriptedScreen::kAnsi}, false}));
+
+TEST_F(RendererTest, FontThatCannotBeCreatedLeavesTheContextsFont) {
+    std::strcpy(config.font.faceName, "Missing");
+    graphics->failFont = true;
+    build();
+    screen.write(0, 0, "x");
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(false);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0].font, "");
+}
+
+TEST_F(RendererTest, OverlayThatCannotBeCreatedThrowsAndReleasesTheFont) {
+    std::strcpy(config.font.faceName, "Lucida Console");
+    graphics->failCanvasFromIndex = 1;  // the scratch canvas works, the overlay does not
+    EXPECT_THROW(build(), std::runtime_error);
+    EXPECT_TRUE(logHas(graphics->log, "release font Lucida Console"));
+    EXPECT_TRUE(graphics->canvases[0]->released);
+    EXPECT_TRUE(graphics->canvases[1]->released);
+}
+
+TEST_F(RendererTest, SizesThatCannotBeBuiltThrowWithoutLeaking) {
+    std::strcpy(config.font.faceName, "Lucida Console");
+    config.leftMargin = -1000;
+    EXPECT_THROW(build(), std::runtime_error);
+    EXPECT_TRUE(logHas(graphics->log, "release font Lucida Console"));
+    config = defaultConfig();
+    config.columns = 65536;
+    config.rows = 65536;
+    EXPECT_THROW(build(), std::length_error);
+}
+
+TEST_F(RendererTest, DestroyReleasesFontBeforeCanvas) {
+    build();
+    graphics->log.clear();
+    renderer.reset();
+    ASSERT_EQ(graphics->log.size(), 2u);
+    EXPECT_LT(logIndex(graphics->log, "release font stock"),
+              logIndex(graphics->log, "release canvas 656x316"));
+}
+
+// ---- Draw ------------------------------------------------------------------------------------
+
+TEST_F(RendererTest, BlankRendererOnlyClears) {
+    build();
+    renderer->draw(true);
+    EXPECT_EQ(overlay().clears, std::vector<uint32_t>{0x80000000});
+    EXPECT_TRUE(overlay().texts.empty());
+    EXPECT_EQ(overlay().textContextsOpened, 0);
+}
+
+TEST_F(RendererTest, ClearColorIsArgbWithVisibleAlphaAndNeverInverted) {
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {0x00000000, 0x01000000}, {0x40FF8000, 0x400080FF}, {0xFF0000FF, 0xFFFF0000}};
+    for (const auto& [background, argb] : cases) {
+        for (bool invert : {false, true}) {
+            config.backgroundColor = background;
+            config.invertColors = invert;
+            build();
+            renderer->draw(false);
+            EXPECT_EQ(overlay().clears.back(), argb) << std::hex << background;
+        }
+    }
+}
+
+TEST_F(RendererTest, RowRunDrawsWholeRowsAndTheDefaultCursor) {
+    build();
+    screen.write(0, 0, "C:\\>dir");
+    screen.screen.cursorX = 7;
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(true);
+    ASSERT_EQ(texts.size(), 26u);
+    for (int r = 0; r < 25; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(texts[r].x, 8);
+        EXPECT_EQ(texts[r].y, 8 + 12 * r);
+        EXPECT_EQ(texts[r].bytes.size(), 80u);
+        EXPECT_EQ(texts[r].textColor, 0xE0E0E0u);
+        EXPECT_EQ(texts[r].mode, BackgroundMode::Transparent);
+        EXPECT_EQ(texts[r].font, "stock");
+        EXPECT_EQ(texts[r].align, 0u);
+    }
+    EXPECT_EQ(texts[0].bytes.substr(0, 8), "C:\\>dir ");
+    const FakeTextOut& cursor = texts[25];
+    EXPECT_EQ(cursor.x, 8 + 7 * 8);
+    EXPECT_EQ(cursor.y, 8);
+    EXPECT_EQ(cursor.bytes, " ");
+    EXPECT_EQ(cursor.textColor, 0x1F1F1Fu);
+    EXPECT_EQ(cursor.backgroundColor, 0xFFFFFFu);
+    EXPECT_EQ(cursor.mode, BackgroundMode::Opaque);
+}
+
+TEST_F(RendererTest, RowRunUnderInversionSwapsBaseAndCursorColors) {
+    config.invertColors = true;
+    build();
+    screen.screen.cursorX = 1;
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(true);
+    ASSERT_EQ(texts.size(), 26u);
+    EXPECT_EQ(texts[0].textColor, 0x1F1F1Fu);
+    EXPECT_EQ(texts[25].textColor, 0xE0E0E0u);
+    EXPECT_EQ(texts[25].backgroundColor, 0x000000u);
+}
+
+struct CursorCase {
+    const char* name;
+    bool focused;
+    int16_t x, y;
+};
+
+class NoCursor : public RendererTest, public ::testing::WithParamInterface<CursorCase> {};
+
+TEST_P(NoCursor, InEitherMode) {
+    for (bool rowRun : {true, false}) {
+        config.ignoreStyle = rowRun;
+        build();
+        screen.screen.cursorX = GetParam().x;
+        screen.screen.cursorY = GetParam().y;
+        screen.write(0, 0, "x");
+        renderer->snapshot(output);
+        const auto texts = drawn(GetParam().focused);
+        ASSERT_EQ(texts.size(), rowRun ? 25u : 2000u);
+        for (const FakeTextOut& t : texts) {
+            EXPECT_EQ(t.mode, BackgroundMode::Transparent) << "at " << t.x << "," << t.y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NoCursor,
+                         ::testing::Values(CursorCase{"NotFocused", false, 3, 3},
+                                           CursorCase{"BelowWindow", true, 3, 25},
+                                           CursorCase{"RightOfWindow", true, 80, 0},
+                                           CursorCase{"LeftOfWindow", true, -1, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RendererTest, PerCellOnlyCursorCellIsOpaqueWhenColorsAreIgnored) {
+    config.ignoreStyle = false;
+    build();
+    screen.attributeAt(5, 2) = 0x1E;
+    screen.screen.cursorX = 5;
+    screen.screen.cursorY = 2;
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(true);
+    ASSERT_EQ(texts.size(), 2000u);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(texts[i].bytes.size(), 1u);
+        EXPECT_EQ(texts[i].textColor, 0xE0E0E0u);
+        EXPECT_EQ(texts[i].x, 8 + 8 * int(i % 80));
+        EXPECT_EQ(texts[i].y, 8 + 12 * int(i / 80));
+        if (i == 2 * 80 + 5) {
+            EXPECT_EQ(texts[i].mode, BackgroundMode::Opaque);
+            EXPECT_EQ(texts[i].backgroundColor, 0x00FFFFu);  // from ~0x1E
+        } else {
+            EXPECT_EQ(texts[i].mode, BackgroundMode::Transparent);
+        }
+    }
+}
+
+TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
+    config.ignoreFgColors = config.ignoreBgColors = config.ignoreStyle = false;
+    build();
+    screen.attributeAt(0, 0) = 0x1E;    // yellow on blue
+    screen.attributeAt(1, 0) = 0x07;    // grey on black: transparent
+    screen.attributeAt(2, 0) = 0x8007;  // underscore bit: drawn as 0x07
+    screen.attributeAt(3, 0) = 0x80;    // background intensity alone is black
+    screen.write(0, 0, "abcd");
+    screen.screen.cursorX = 1;
+    ASSERT_TRUE(renderer->snapshot(output));
+    auto texts = drawn(false);
+    EXPECT_EQ(texts[0].textColor, 0x00FFFFu);
+    EXPECT_EQ(texts[0].mode, BackgroundMode::Opaque);
+    EXPECT_EQ(texts[0].backgroundColor, 0xB00000u);
+    for (int i : {1, 2, 3}) {
+        EXPECT_EQ(texts[i].textColor, i == 3 ? 0u : 0xB0B0B0u) << i;
+        EXPECT_EQ(texts[i].mode, BackgroundMode::Transparent) << i;
+    }
+    // Focused: the cursor cell (1, 0) is reversed and opaque; the next cell is transparent again.
+    texts = drawn(true);
+    EXPECT_EQ(texts[1].textColor, 0x000000u);
+    EXPECT_EQ(texts[1].backgroundColor, 0xFFFFFFu);
+    EXPECT_EQ(texts[1].mode, BackgroundMode::Opaque);
+    EXPECT_EQ(texts[2].mode, BackgroundMode::Transparent);
+}
+
+TEST_F(RendererTest, PerCellInversionAndOpaqueBlack) {
+    config.ignoreFgColors = config.ignoreBgColors = config.ignoreStyle = false;
+    config.invertColors = true;
+    config.blackIsTransparent = false;
+    build();
+    screen.write(0, 0, "a");
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(false);
+    EXPECT_EQ(texts[0].textColor, 0x000000u);  // 0x07 inverted: black on white
+    EXPECT_EQ(texts[0].backgroundColor, 0xFFFFFFu);
+    EXPECT_EQ(texts[0].mode, BackgroundMode::Opaque);
+}
+
+TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
+    config.ignoreStyle = false;
+    build();
+    screen.write(0, 0, "\x82\xa0");
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(false);
+    EXPECT_EQ(texts[0].bytes, "\x82");
+    EXPECT_EQ(texts[1].bytes, "\xa0");
+}
+
+}  // namespace
+}  // namespace tideglass::testing
