@@ -16,6 +16,7 @@
 #include "e2e/support/dialog_template.h"
 #include "pages/resource.h"
 #include "platform/win32/win32_choosers.h"
+#include "platform/win32/win32_page_procedures.h"
 #include "platform/win32/win32_property_pages.h"
 #include "settings/keys.h"
 
@@ -458,6 +459,40 @@ TEST_F(PagesInSheet, ScreenshotsOfBothPages) {
     e2e::pumpUntil([] { return false; }, 100);
     EXPECT_TRUE(e2e::saveWindowPng(colors, dir + L"page_font_and_colors.png"));
     EXPECT_TRUE(e2e::saveWindowPng(sheet, dir + L"sheet_font_and_colors.png"));
+}
+
+// The procedures on a bare window: the link comes from the creation record and goes with
+// WM_DESTROY, a window without it is left alone, and every answer is FALSE.
+TEST(PageProcedures, LinkFromCreationRecordAndIgnoreUnlinkedWindows) {
+    for (DLGPROC procedure : {win32::consoleSettingsPageProc, win32::fontAndColorsPageProc}) {
+        HWND window = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        TestDesklet desklet;
+        PROPSHEETPAGEA record{};
+        record.lParam = reinterpret_cast<LPARAM>(&desklet);
+        EXPECT_EQ(procedure(window, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&record)), FALSE);
+        EXPECT_EQ(GetPropA(window, "lpData"), static_cast<HANDLE>(&desklet));
+
+        NMHDR apply{window, 0, static_cast<UINT>(PSN_APPLY)};
+        NMHDR other{window, 0, static_cast<UINT>(PSN_KILLACTIVE)};
+        EXPECT_EQ(procedure(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&other)), FALSE);
+        EXPECT_EQ(procedure(window, WM_NOTIFY, 0, 0), FALSE);
+        EXPECT_TRUE(desklet.applies.empty());
+        EXPECT_EQ(procedure(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), FALSE);
+        EXPECT_EQ(desklet.applies.size(), 1u);
+
+        EXPECT_EQ(procedure(window, WM_DESTROY, 0, 0), FALSE);
+        EXPECT_EQ(GetPropA(window, "lpData"), nullptr);
+        EXPECT_EQ(procedure(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), FALSE);
+        EXPECT_EQ(procedure(window, WM_COMMAND, MAKEWPARAM(IDC_TEXT_COLOR, BN_CLICKED), 0), FALSE);
+        EXPECT_EQ(desklet.applies.size(), 1u);
+
+        record.lParam = 0;  // a record without a desklet links nothing
+        EXPECT_EQ(procedure(window, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&record)), FALSE);
+        EXPECT_EQ(GetPropA(window, "lpData"), nullptr);
+        DestroyWindow(window);
+    }
 }
 
 TEST(FontChooserFlags, DependOnShowNonOemFonts) {
