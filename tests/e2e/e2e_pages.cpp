@@ -14,6 +14,7 @@
 #include "desklet/configurable.h"
 #include "e2e/support/dialog_driver.h"
 #include "e2e/support/dialog_template.h"
+#include "pages/font_and_colors_page.h"
 #include "pages/resource.h"
 #include "platform/win32/win32_choosers.h"
 #include "platform/win32/win32_page_procedures.h"
@@ -387,16 +388,21 @@ TEST_F(PagesInSheet, ConfirmedColorChoosersApplyAtOnceAndSurviveCancel) {
     EXPECT_EQ(desklet.applies[0].flags, kRenderingChange);
     EXPECT_EQ(desklet.settings.integer(keys::kTextColor), 0x00E0E0E0);
     {
-        // Type white into the chooser's red, green and blue fields before confirming.
+        // Type white into the chooser's red, green and blue fields and add it to the custom
+        // colours (the chooser's own control ids) before confirming.
         DialogAnswerer chooser("Color", IDOK, [](HWND box) {
             for (int field : {706, 707, 708})
                 SetDlgItemTextA(box, field, "255");
+            SendMessageA(box, WM_COMMAND, MAKEWPARAM(712, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, 712)));
         });
         click(colors, IDC_BACKGROUND_COLOR);
         ASSERT_TRUE(chooser.finish());
     }
     ASSERT_EQ(desklet.applies.size(), 2u);
     EXPECT_EQ(static_cast<uint32_t>(desklet.settings.integer(keys::kBackgroundColor)), 0x80FFFFFFu);
+    // The chooser edited the module's table, which every later chooser is offered.
+    EXPECT_EQ(moduleCustomColors()[0], 0x00FFFFFFu);
 
     press(PSBTN_CANCEL);
     EXPECT_EQ(desklet.applies.size(), 2u);
