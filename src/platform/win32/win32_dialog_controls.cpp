@@ -1,5 +1,6 @@
 #include "platform/win32/win32_dialog_controls.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tideglass::win32 {
@@ -10,8 +11,9 @@ void Win32DialogControls::setText(int id, const std::string& text) {
 
 std::string Win32DialogControls::getText(int id, std::size_t maxChars) {
     std::vector<char> buffer(maxChars + 1, '\0');
+    // The result counts the characters copied, without the terminating zero.
     const UINT length = GetDlgItemTextA(page_, id, buffer.data(), static_cast<int>(buffer.size()));
-    return std::string(buffer.data(), length < buffer.size() ? length : maxChars);
+    return std::string(buffer.data(), std::min<std::size_t>(length, maxChars));
 }
 
 void Win32DialogControls::setUnsigned(int id, uint32_t value) {
