@@ -1,0 +1,28 @@
+// A desklet as the pages see it: live settings, and a record of every applyConfiguration call.
+// Applying swaps the copy in, as the desklet does; it can be told to throw instead.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "desklet/configurable.h"
+
+namespace tideglass::fakes {
+
+class FakeConfigurable : public Configurable {
+  public:
+    struct Apply {
+        Settings copy;
+        ChangeFlags flags;
+    };
+
+    const Settings& currentSettings() const override { return settings; }
+    void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) override;
+
+    Settings settings;
+    std::vector<Apply> applies;
+    // Runs in place of the swap when set (e.g. to throw).
+    std::function<void()> onApply;
+};
+
+}  // namespace tideglass::fakes
