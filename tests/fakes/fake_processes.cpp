@@ -12,17 +12,19 @@ bool FakeProcesses::expand(const std::string& text, std::size_t limit, std::stri
     std::string result;
     size_t i = 0;
     while (i < text.size()) {
-        const size_t open = text.find('%', i);
-        const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-        if (close == std::string::npos) {
+        const size_t first = text.find('%', i);
+        const size_t second = first == std::string::npos ? first : text.find('%', first + 1);
+        if (second == std::string::npos) {
             result += text.substr(i);
             break;
         }
-        result += text.substr(i, open - i);
-        const std::string name = text.substr(open + 1, close - open - 1);
+        result += text.substr(i, first - i);
+        const std::string name = text.substr(first + 1, second - first - 1);
         const auto found = environment.find(name);
-        result += found != environment.end() ? found->second : text.substr(open, close - open + 1);
-        i = close + 1;
+        // Unknown names stay as written, as the system leaves them.
+        result +=
+            found != environment.end() ? found->second : text.substr(first, second - first + 1);
+        i = second + 1;
     }
     // `limit` counts the terminating zero, as the system's buffer size does.
     if (result.size() + 1 > limit)

@@ -160,12 +160,5 @@ TEST_F(DeskletTest, DestroyingWithoutRendererSucceeds) {
     EXPECT_TRUE(locks.last->deleted);
 }
 
-TEST_F(DeskletTest, ANewWidgetCanBeCreatedAfterTheFirstIsDestroyed) {
-    create().reset();
-    auto second = create();
-    EXPECT_TRUE(console.allocated);
-    EXPECT_TRUE(second->hasChild());
-}
-
 }  // namespace
 }  // namespace tideglass::desklet_test
