@@ -106,6 +106,18 @@ TEST_F(RendererTest, SizesThatCannotBeBuiltThrowWithoutLeaking) {
     EXPECT_THROW(build(), std::length_error);
 }
 
+TEST_F(RendererTest, UnmeasurableFontLeavesOnlyTheMargins) {
+    graphics->failTextContext = true;
+    build();
+    EXPECT_EQ(overlay().width, 16);
+    EXPECT_EQ(overlay().height, 16);
+    screen.write(0, 0, "x");
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(true);  // no device context: the clear is all there is
+    EXPECT_EQ(overlay().clears.size(), 1u);
+    EXPECT_TRUE(overlay().texts.empty());
+}
+
 TEST_F(RendererTest, DestroyReleasesFontBeforeCanvas) {
     build();
     graphics->log.clear();
