@@ -178,18 +178,6 @@ TEST_F(RendererTest, RowRunDrawsWholeRowsAndTheDefaultCursor) {
     EXPECT_EQ(cursor.mode, BackgroundMode::Opaque);
 }
 
-TEST_F(RendererTest, RowRunUnderInversionSwapsBaseAndCursorColors) {
-    config.invertColors = true;
-    build();
-    screen.screen.cursorX = 1;
-    ASSERT_TRUE(renderer->snapshot(output));
-    const auto texts = drawn(true);
-    ASSERT_EQ(texts.size(), 26u);
-    EXPECT_EQ(texts[0].textColor, 0x1F1F1Fu);
-    EXPECT_EQ(texts[25].textColor, 0xE0E0E0u);
-    EXPECT_EQ(texts[25].backgroundColor, 0x000000u);
-}
-
 struct CursorCase {
     const char* name;
     bool focused;
@@ -269,19 +257,6 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
     EXPECT_EQ(texts[1].backgroundColor, 0xFFFFFFu);
     EXPECT_EQ(texts[1].mode, BackgroundMode::Opaque);
     EXPECT_EQ(texts[2].mode, BackgroundMode::Transparent);
-}
-
-TEST_F(RendererTest, PerCellInversionAndOpaqueBlack) {
-    config.ignoreFgColors = config.ignoreBgColors = config.ignoreStyle = false;
-    config.invertColors = true;
-    config.blackIsTransparent = false;
-    build();
-    screen.write(0, 0, "a");
-    ASSERT_TRUE(renderer->snapshot(output));
-    const auto texts = drawn(false);
-    EXPECT_EQ(texts[0].textColor, 0x000000u);  // 0x07 inverted: black on white
-    EXPECT_EQ(texts[0].backgroundColor, 0xFFFFFFu);
-    EXPECT_EQ(texts[0].mode, BackgroundMode::Opaque);
 }
 
 TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
