@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "platform/win32/gdi_graphics.h"
@@ -111,6 +112,12 @@ TEST_F(RenderE2E, BitmapIsMarginsPlusMeasuredText) {
     EXPECT_EQ(renderer->canvas().width(), uint32_t(3 + 5 + cell.cx));
     EXPECT_EQ(renderer->canvas().height(), uint32_t(7 + 11 + kRows * cell.cy));
     EXPECT_EQ(bitmap().GetPixelFormat(), PixelFormat32bppARGB);
+}
+
+TEST_F(RenderE2E, BitmapThatCannotBeCreatedFailsTheSetUp) {
+    config.rightMargin = 200000;
+    config.bottomMargin = 200000;  // 40 gigapixels
+    EXPECT_THROW(build(), std::runtime_error);
 }
 
 TEST_F(RenderE2E, ConsoleCodePageFollowsTheFont) {

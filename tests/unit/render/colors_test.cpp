@@ -49,13 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                       AttributeCase{0x4F07, true, 0x000000, 0xFFFFFF},
                       AttributeCase{0xFF00, false, 0x000000, 0x000000}));
 
-TEST(SettingColors, InvertWithTopByteCleared) {
-    EXPECT_EQ(settingColor(0xFFE0E0E0, false), 0xE0E0E0u);
-    EXPECT_EQ(settingColor(0xFFE0E0E0, true), 0x1F1F1Fu);
-    EXPECT_EQ(settingColor(0x80000000, false), 0x000000u);
-    EXPECT_EQ(settingColor(0x80000000, true), 0xFFFFFFu);
-}
-
 TEST(ClearColor, MovesChannelsToArgbOrderAndKeepsAlpha) {
     EXPECT_EQ(clearColorArgb(0x40FF8000), 0x400080FFu);
     EXPECT_EQ(clearColorArgb(0x80000000), 0x80000000u);

@@ -106,6 +106,18 @@ TEST_F(RendererTest, SizesThatCannotBeBuiltThrowWithoutLeaking) {
     EXPECT_THROW(build(), std::length_error);
 }
 
+TEST_F(RendererTest, UnmeasurableFontLeavesOnlyTheMargins) {
+    graphics->failTextContext = true;
+    build();
+    EXPECT_EQ(overlay().width, 16);
+    EXPECT_EQ(overlay().height, 16);
+    screen.write(0, 0, "x");
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(true);  // no device context: the clear is all there is
+    EXPECT_EQ(overlay().clears.size(), 1u);
+    EXPECT_TRUE(overlay().texts.empty());
+}
+
 TEST_F(RendererTest, DestroyReleasesFontBeforeCanvas) {
     build();
     graphics->log.clear();
@@ -164,18 +176,6 @@ TEST_F(RendererTest, RowRunDrawsWholeRowsAndTheDefaultCursor) {
     EXPECT_EQ(cursor.textColor, 0x1F1F1Fu);
     EXPECT_EQ(cursor.backgroundColor, 0xFFFFFFu);
     EXPECT_EQ(cursor.mode, BackgroundMode::Opaque);
-}
-
-TEST_F(RendererTest, RowRunUnderInversionSwapsBaseAndCursorColors) {
-    config.invertColors = true;
-    build();
-    screen.screen.cursorX = 1;
-    ASSERT_TRUE(renderer->snapshot(output));
-    const auto texts = drawn(true);
-    ASSERT_EQ(texts.size(), 26u);
-    EXPECT_EQ(texts[0].textColor, 0x1F1F1Fu);
-    EXPECT_EQ(texts[25].textColor, 0xE0E0E0u);
-    EXPECT_EQ(texts[25].backgroundColor, 0x000000u);
 }
 
 struct CursorCase {
@@ -257,19 +257,6 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
     EXPECT_EQ(texts[1].backgroundColor, 0xFFFFFFu);
     EXPECT_EQ(texts[1].mode, BackgroundMode::Opaque);
     EXPECT_EQ(texts[2].mode, BackgroundMode::Transparent);
-}
-
-TEST_F(RendererTest, PerCellInversionAndOpaqueBlack) {
-    config.ignoreFgColors = config.ignoreBgColors = config.ignoreStyle = false;
-    config.invertColors = true;
-    config.blackIsTransparent = false;
-    build();
-    screen.write(0, 0, "a");
-    ASSERT_TRUE(renderer->snapshot(output));
-    const auto texts = drawn(false);
-    EXPECT_EQ(texts[0].textColor, 0x000000u);  // 0x07 inverted: black on white
-    EXPECT_EQ(texts[0].backgroundColor, 0xFFFFFFu);
-    EXPECT_EQ(texts[0].mode, BackgroundMode::Opaque);
 }
 
 TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
