@@ -28,9 +28,6 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-# The win32 thread model's C++ library lacks std::mutex; GoogleTest gets its one use of it
-# through its customisation header instead.
-target_include_directories(gtest BEFORE PUBLIC ${PROJECT_SOURCE_DIR}/tests/e2e/gtest_port)
 
 # Windows GUI executables (a console program would already own a console under Wine) that export
 # the host's Desklet functions under their plain names.
@@ -55,16 +52,19 @@ endif()
 # (a process holds at most one console).
 file(GLOB TIDEGLASS_E2E_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/support/*.cpp)
 list(REMOVE_ITEM TIDEGLASS_E2E_SUPPORT ${PROJECT_SOURCE_DIR}/tests/e2e/support/e2e_main.cpp)
-add_library(tideglass_e2e_support OBJECT ${TIDEGLASS_E2E_SUPPORT} ${PROJECT_SOURCE_DIR}/tests/e2e/support/e2e_main.cpp)
-target_include_directories(tideglass_e2e_support PUBLIC ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/host)
+add_library(tideglass_e2e_support OBJECT ${TIDEGLASS_E2E_SUPPORT})
+target_include_directories(tideglass_e2e_support PUBLIC ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/tests/e2e ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/host)
 target_link_libraries(tideglass_e2e_support PUBLIC gtest)
+add_library(tideglass_e2e_main OBJECT ${PROJECT_SOURCE_DIR}/tests/e2e/support/e2e_main.cpp)
+target_include_directories(tideglass_e2e_main PRIVATE ${PROJECT_SOURCE_DIR}/host)
+target_link_libraries(tideglass_e2e_main PUBLIC gtest)
 
 file(GLOB TIDEGLASS_E2E_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/e2e_*.cpp)
 foreach(src ${TIDEGLASS_E2E_TESTS})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE tideglass_e2e_support tideglass_host_support tideglass_win32 gtest
-        gdiplus comctl32 comdlg32 gdi32 user32)
+    target_link_libraries(${name} PRIVATE tideglass_e2e_main tideglass_e2e_support tideglass_host_support
+        tideglass_win32 gtest gdiplus comctl32 comdlg32 gdi32 user32)
     tideglass_windows_program(${name})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)

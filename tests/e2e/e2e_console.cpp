@@ -227,10 +227,3 @@ TEST(LockE2E, OwnerCanTakeTheLockAgain) {
 
 }  // namespace
 }  // namespace tideglass::win32
-
-// GUI programs start here too with mingw's runtime; GoogleTest output goes to the captured
-// standard streams.
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

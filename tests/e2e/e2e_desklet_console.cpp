@@ -259,8 +259,3 @@ TEST_F(DeskletOnRealConsole, DestroyedWidgetGivesTheConsoleBack) {
 
 }  // namespace
 }  // namespace tideglass::win32
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -232,10 +232,3 @@ TEST_F(RenderE2E, OverlaySavesAsPng) {
 
 }  // namespace
 }  // namespace tideglass::e2e
-
-// A GUI program (a console program would already own a console under Wine); mingw's start-up
-// code calls main for it all the same.
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -116,7 +116,9 @@ TEST_F(Widget, TypedCommandChangesOnlyTheRowsItTouches) {
     }
     for (int r = 0; r < 25; ++r) {
         const bool touched = r >= promptRow && r <= promptRow + 3;
-        if (!touched) EXPECT_FALSE(rowChanged[r]) << "row " << r;
+        if (!touched) {
+            EXPECT_FALSE(rowChanged[r]) << "row " << r;
+        }
     }
     EXPECT_TRUE(rowChanged[promptRow]) << "the command line row";
     EXPECT_TRUE(rowChanged[promptRow + 1]) << "the echo row";
