@@ -17,3 +17,5 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     rc=$?
     wineserver -k 2>/dev/null || true
     exit $rc'
+echo "picture of the widget: $out/tideglass-demo.png"
+echo "its saved settings:    $out/tideglass-demo.ini"
