@@ -1,0 +1,129 @@
+// The entry points' portable side: creation and its two kinds of failure, null objects, and the
+// order in which the configuration pages reach the host.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "desklet/desklet.h"
+#include "plugin/plugin.h"
+#include "plugin/property_pages.h"
+#include "unit/desklet/desklet_fixture.h"
+
+namespace tideglass {
+namespace {
+
+using desklet_test::DeskletTest;
+
+const char kConsoleTaken[] =
+    "An exception occured: could not allocate a new console, probably because the current "
+    "process already have one. Windows doesn't allow more than one console to be allocated per "
+    "process, so you can't use this desklets along with other instances of the same desklet or "
+    "with other desklets which allocate a console.";
+
+class RecordingPages : public PropertyPages {
+public:
+    void* create(InstanceHandle instance, PageKind kind, Configurable* target) override {
+        created.push_back({instance, kind, target});
+        return reinterpret_cast<void*>(0x1000 + created.size());
+    }
+    struct Page {
+        InstanceHandle instance;
+        PageKind kind;
+        Configurable* target;
+    };
+    std::vector<Page> created;
+};
+
+// A window manager whose timer fails with something that is not a standard exception.
+class OddlyFailingUserInterface : public fakes::FakeUserInterface {
+public:
+    void setTimer(WindowHandle, uintptr_t, uint32_t) override { throw 42; }
+};
+
+using PluginEntry = DeskletTest;
+
+TEST_F(PluginEntry, InformationTextsEndWithTheirZero) {
+    char name[32], author[64], description[80];
+    std::memset(description, 'x', sizeof description);
+    int32_t version = 0;
+    getInformation(name, author, &version, description);
+    EXPECT_STREQ(name, "Tideglass");
+    EXPECT_EQ(version, 110);
+    EXPECT_EQ(std::strlen(description), 69u);
+    EXPECT_EQ(description[70], 'x');
+}
+
+TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
+    std::unique_ptr<Desklet> desklet(createDesklet(platform, widget, instance, nullptr, nullptr));
+    ASSERT_NE(desklet, nullptr);
+    ASSERT_FALSE(host.calls.empty());
+    EXPECT_EQ(host.calls.front().name, "setStatic");
+    EXPECT_EQ(host.calls.front().window, widget);
+    EXPECT_EQ(host.last("remove"), nullptr);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(PluginEntry, ConsoleAlreadyTakenIsReportedAndTheWidgetRemoved) {
+    console.allocateFails = true;
+    EXPECT_EQ(createDesklet(platform, widget, instance, "file.ini", "Desklet"), nullptr);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Tideglass Desklet");
+    EXPECT_EQ(ui.boxes[0].text, kConsoleTaken);
+    EXPECT_EQ(host.names(), (std::vector<std::string>{"setStatic", "remove"}));
+    EXPECT_EQ(host.last("remove")->window, widget);
+}
+
+TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
+    ui.setTimerThrows = true;
+    EXPECT_EQ(createDesklet(platform, widget, instance, nullptr, nullptr), nullptr);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "An exception occured: timer refused");
+    EXPECT_FALSE(console.allocated) << "a later widget can allocate the console again";
+    EXPECT_EQ(host.names().back(), "remove");
+}
+
+TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
+    OddlyFailingUserInterface oddUi;
+    Platform odd{console, screen, processes, oddUi, host, profile, graphics, locks};
+    EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
+    ASSERT_EQ(oddUi.boxes.size(), 1u);
+    EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
+    EXPECT_EQ(host.names().back(), "remove");
+}
+
+TEST_F(PluginEntry, NullObjectsAreIgnored) {
+    RecordingPages pages;
+    destroyDesklet(platform, nullptr);
+    processDeskletMessage(platform, nullptr, 0x113, 1, 0);
+    saveDesklet(platform, nullptr, "file.ini", "Desklet");
+    EXPECT_EQ(addPropertySheets(platform, pages, nullptr), 0);
+    EXPECT_TRUE(pages.created.empty());
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(PluginEntry, PagesReachTheHostInOrderWithTheDeskletAsParameter) {
+    std::unique_ptr<Desklet> desklet(createDesklet(platform, widget, instance, nullptr, nullptr));
+    ASSERT_NE(desklet, nullptr);
+    RecordingPages pages;
+    host.calls.clear();
+    host.nextSheetResult = 70;
+
+    EXPECT_EQ(addPropertySheets(platform, pages, desklet.get()), 71) << "the second answer";
+    ASSERT_EQ(pages.created.size(), 2u);
+    EXPECT_EQ(pages.created[0].kind, PageKind::ConsoleSettings);
+    EXPECT_EQ(pages.created[1].kind, PageKind::FontAndColors);
+    for (const auto& page : pages.created) {
+        EXPECT_EQ(page.instance, instance);
+        EXPECT_EQ(page.target, desklet.get());
+    }
+    ASSERT_EQ(host.calls.size(), 2u);
+    EXPECT_EQ(host.calls[0].pointer, reinterpret_cast<void*>(0x1001));
+    EXPECT_EQ(host.calls[1].pointer, reinterpret_cast<void*>(0x1002));
+    EXPECT_EQ(host.calls[1].window, widget);
+}
+
+}  // namespace
+}  // namespace tideglass
