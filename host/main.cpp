@@ -44,9 +44,8 @@ HWND createWidgetWindow(HINSTANCE instance) {
     widgetClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
     widgetClass.lpszClassName = "TideglassReferenceWidget";
     RegisterClassA(&widgetClass);
-    return CreateWindowExA(0, widgetClass.lpszClassName, "Tideglass widget",
-                           WS_POPUP | WS_VISIBLE, 40, 40, 200, 100, nullptr, nullptr, instance,
-                           nullptr);
+    return CreateWindowExA(0, widgetClass.lpszClassName, "Tideglass widget", WS_POPUP | WS_VISIBLE,
+                           40, 40, 200, 100, nullptr, nullptr, instance, nullptr);
 }
 
 // Gives the widget a key press and release, as a host does with keyboard input for the widget.
@@ -61,7 +60,8 @@ void typeKey(HWND window, UINT virtualKey) {
 void typeText(HWND window, const std::string& text) {
     for (char c : text) {
         SHORT key = VkKeyScanA(c);
-        if (key != -1) typeKey(window, LOBYTE(key));
+        if (key != -1)
+            typeKey(window, LOBYTE(key));
         host::pumpFor(20);
     }
 }
@@ -71,7 +71,8 @@ void typeText(HWND window, const std::string& text) {
 int main(int argc, char** argv) {
     SetCurrentDirectoryA("C:\\");  // as a program started from the desktop has
     std::string outFolder = argc > 1 ? argv[1] : host::executableFolder();
-    if (!outFolder.empty() && outFolder.back() != '\\') outFolder += '\\';
+    if (!outFolder.empty() && outFolder.back() != '\\')
+        outFolder += '\\';
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
     HWND window = createWidgetWindow(GetModuleHandleA(nullptr));
     gDesklet = plugin.entry().OnCreate(window, plugin.module(), nullptr, nullptr);
     if (gDesklet == nullptr) {
-        for (const auto& box : boxes.boxes()) std::printf("box: %s\n", box.text.c_str());
+        for (const auto& box : boxes.boxes())
+            std::printf("box: %s\n", box.text.c_str());
         std::printf("the widget could not be created\n");
         return 1;
     }
@@ -119,8 +121,8 @@ int main(int argc, char** argv) {
     if (Gdiplus::Image* overlay = recorder.overlay()) {
         if (host::savePng(*overlay, png)) {
             std::printf("overlay: %u x %u, %d overlays received, saved as %s\n",
-                        recorder.overlayWidth(), recorder.overlayHeight(),
-                        recorder.overlayCount(), png.c_str());
+                        recorder.overlayWidth(), recorder.overlayHeight(), recorder.overlayCount(),
+                        png.c_str());
         } else {
             std::printf("could not save %s\n", png.c_str());
             status = 1;
@@ -137,7 +139,8 @@ int main(int argc, char** argv) {
     gDesklet = nullptr;
     plugin.entry().OnDestroy(desklet, window);
     DestroyWindow(window);
-    for (const auto& box : boxes.boxes()) std::printf("box: %s\n", box.text.c_str());
+    for (const auto& box : boxes.boxes())
+        std::printf("box: %s\n", box.text.c_str());
     std::fflush(stdout);
     return status;
 }

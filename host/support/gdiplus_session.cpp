@@ -15,7 +15,8 @@ bool savePng(Gdiplus::Image& image, const std::string& path) {
 bool pixelAt(Gdiplus::Image& image, int x, int y, Gdiplus::ARGB& out) {
     Gdiplus::Color color;
     auto& bitmap = static_cast<Gdiplus::Bitmap&>(image);
-    if (bitmap.GetPixel(x, y, &color) != Gdiplus::Ok) return false;
+    if (bitmap.GetPixel(x, y, &color) != Gdiplus::Ok)
+        return false;
     out = color.GetValue();
     return true;
 }

@@ -16,7 +16,8 @@ public:
         ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
     }
     ~GdiplusSession() {
-        if (ok_) Gdiplus::GdiplusShutdown(token_);
+        if (ok_)
+            Gdiplus::GdiplusShutdown(token_);
     }
     GdiplusSession(const GdiplusSession&) = delete;
     GdiplusSession& operator=(const GdiplusSession&) = delete;

@@ -21,13 +21,15 @@ std::vector<HostCall> HostRecorder::calls() const {
 
 std::vector<std::string> HostRecorder::names() const {
     std::vector<std::string> result;
-    for (const auto& call : calls()) result.push_back(call.name);
+    for (const auto& call : calls())
+        result.push_back(call.name);
     return result;
 }
 
 int HostRecorder::count(const std::string& name) const {
     int n = 0;
-    for (const auto& call : calls()) n += call.name == name ? 1 : 0;
+    for (const auto& call : calls())
+        n += call.name == name ? 1 : 0;
     return n;
 }
 
@@ -72,7 +74,8 @@ int HostRecorder::overlayCount() const {
 
 void noteOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete) {
     HostRecorder& recorder = HostRecorder::instance();
-    recorder.record({"DeskletSetImageOverlay", window, reinterpret_cast<INT_PTR>(image), autoDelete});
+    recorder.record(
+        {"DeskletSetImageOverlay", window, reinterpret_cast<INT_PTR>(image), autoDelete});
     // A real host keeps the image and calls its methods when it paints.
     UINT width = image != nullptr ? image->GetWidth() : 0;
     UINT height = image != nullptr ? image->GetHeight() : 0;
@@ -83,7 +86,8 @@ void noteOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete) {
         recorder.overlayHeight_ = height;
         ++recorder.overlayCount_;
     }
-    if (recorder.onOverlay) recorder.onOverlay(image);
+    if (recorder.onOverlay)
+        recorder.onOverlay(image);
 }
 
 }  // namespace host
@@ -91,8 +95,8 @@ void noteOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete) {
 // The functions the plug-in looks up by name in the host executable.
 extern "C" {
 
-__declspec(dllexport) void WINAPI DeskletSetImageOverlay(HWND window, Gdiplus::Image* image,
-                                                          BOOL autoDelete) {
+__declspec(dllexport) void WINAPI
+    DeskletSetImageOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete) {
     host::noteOverlay(window, image, autoDelete);
 }
 
@@ -101,8 +105,9 @@ __declspec(dllexport) void WINAPI DeskletRemove(HWND window, BOOL flag) {
 }
 
 __declspec(dllexport) void WINAPI DeskletSetSize(HWND window, const SIZE* size) {
-    host::HostRecorder::instance().record(
-        {"DeskletSetSize", window, size != nullptr ? size->cx : -1, size != nullptr ? size->cy : -1});
+    host::HostRecorder::instance().record({"DeskletSetSize", window,
+                                           size != nullptr ? size->cx : -1,
+                                           size != nullptr ? size->cy : -1});
 }
 
 __declspec(dllexport) void WINAPI DeskletSetStatic(HWND window, BOOL flag) {
@@ -112,10 +117,13 @@ __declspec(dllexport) void WINAPI DeskletSetStatic(HWND window, BOOL flag) {
 __declspec(dllexport) INT_PTR WINAPI DeskletAddPropertySheet(HWND window, HPROPSHEETPAGE page) {
     host::HostRecorder& recorder = host::HostRecorder::instance();
     recorder.record({"DeskletAddPropertySheet", window, reinterpret_cast<INT_PTR>(page), 0});
-    return recorder.onAddPropertySheet ? recorder.onAddPropertySheet(window, page)
-                                       : static_cast<INT_PTR>(recorder.count("DeskletAddPropertySheet"));
+    return recorder.onAddPropertySheet
+               ? recorder.onAddPropertySheet(window, page)
+               : static_cast<INT_PTR>(recorder.count("DeskletAddPropertySheet"));
 }
 
-__declspec(dllexport) BOOL WINAPI DeskletIsVisible(HWND) { return TRUE; }
+__declspec(dllexport) BOOL WINAPI DeskletIsVisible(HWND) {
+    return TRUE;
+}
 
 }  // extern "C"

@@ -45,15 +45,19 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
     auto* watcher = reinterpret_cast<BoxWatcher*>(self);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window))
+        return TRUE;
     char className[64] = {};
     GetClassNameA(window, className, sizeof className);
-    if (std::string(className) != "#32770") return TRUE;
+    if (std::string(className) != "#32770")
+        return TRUE;
     char caption[256] = {};
     GetWindowTextA(window, caption, sizeof caption);
-    if (!watcher->caption_.empty() && watcher->caption_ != caption) return TRUE;
+    if (!watcher->caption_.empty() && watcher->caption_ != caption)
+        return TRUE;
     // A message box has the static text control 0xFFFF; property sheets and choosers do not.
-    if (GetDlgItem(window, 0xFFFF) == nullptr) return TRUE;
+    if (GetDlgItem(window, 0xFFFF) == nullptr)
+        return TRUE;
 
     Guard guard(watcher->mutex_);
     if (std::find(watcher->closing_.begin(), watcher->closing_.end(), window) ==

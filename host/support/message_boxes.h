@@ -55,8 +55,10 @@ bool pumpUntil(Predicate done, DWORD timeoutMs) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (done()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }

@@ -22,7 +22,8 @@ bool bind(HMODULE module, const char* name, Function& out) {
 PluginLibrary::PluginLibrary(const std::string& path)
     : path_(path.empty() ? executableFolder() + "tideglass.dll" : path) {
     module_ = LoadLibraryA(path_.c_str());
-    if (module_ == nullptr) return;
+    if (module_ == nullptr)
+        return;
     complete_ = bind(module_, "OnGetInformation", entry_.OnGetInformation) &
                 bind(module_, "OnCreate", entry_.OnCreate) &
                 bind(module_, "OnDestroy", entry_.OnDestroy) &
@@ -32,7 +33,8 @@ PluginLibrary::PluginLibrary(const std::string& path)
 }
 
 PluginLibrary::~PluginLibrary() {
-    if (module_ != nullptr) FreeLibrary(module_);
+    if (module_ != nullptr)
+        FreeLibrary(module_);
 }
 
 }  // namespace host

@@ -13,7 +13,7 @@ using ColorRef = uint32_t;  // 0x00BBGGRR
 using CustomColors = std::array<ColorRef, 16>;
 
 class Choosers {
-  public:
+public:
     Choosers() = default;
     Choosers(const Choosers&) = delete;
     Choosers& operator=(const Choosers&) = delete;

@@ -10,7 +10,7 @@ class DialogControls;
 class UserInterface;
 
 class ConsoleSettingsPage {
-  public:
+public:
     ConsoleSettingsPage(DialogControls& controls, UserInterface& ui)
         : controls_(controls), ui_(ui) {}
 
@@ -21,7 +21,7 @@ class ConsoleSettingsPage {
     // Page window destroyed.
     void close();
 
-  private:
+private:
     DialogControls& controls_;
     UserInterface& ui_;
 };

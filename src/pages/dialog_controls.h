@@ -12,7 +12,7 @@ namespace tideglass {
 class Configurable;
 
 class DialogControls {
-  public:
+public:
     DialogControls() = default;
     DialogControls(const DialogControls&) = delete;
     DialogControls& operator=(const DialogControls&) = delete;

@@ -15,7 +15,7 @@ class UserInterface;
 CustomColors& moduleCustomColors();
 
 class FontAndColorsPage {
-  public:
+public:
     FontAndColorsPage(DialogControls& controls, Choosers& choosers, UserInterface& ui)
         : controls_(controls), choosers_(choosers), ui_(ui) {}
 
@@ -28,7 +28,7 @@ class FontAndColorsPage {
 
     static bool isChooserButton(int id);
 
-  private:
+private:
     void chooseTextColor(Configurable& desklet);
     void chooseBackgroundColor(Configurable& desklet);
     void chooseFont(Configurable& desklet);

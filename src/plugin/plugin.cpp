@@ -60,24 +60,28 @@ Desklet* createDesklet(const Platform& platform, WindowHandle window, InstanceHa
 }
 
 void destroyDesklet(const Platform& platform, Desklet* desklet) {
-    if (desklet == nullptr) return;
+    if (desklet == nullptr)
+        return;
     guarded(platform, [&] { delete desklet; });
 }
 
 void processDeskletMessage(const Platform& platform, Desklet* desklet, uint32_t message,
                            uintptr_t wParam, intptr_t lParam) {
-    if (desklet == nullptr) return;
+    if (desklet == nullptr)
+        return;
     guarded(platform, [&] { desklet->processMessage(message, wParam, lParam); });
 }
 
 void saveDesklet(const Platform& platform, Desklet* desklet, const char* iniFile,
                  const char* iniSection) {
-    if (desklet == nullptr || iniFile == nullptr || iniSection == nullptr) return;
+    if (desklet == nullptr || iniFile == nullptr || iniSection == nullptr)
+        return;
     guarded(platform, [&] { desklet->saveSettings(iniFile, iniSection); });
 }
 
 int32_t addPropertySheets(const Platform& platform, PropertyPages& pages, Desklet* desklet) {
-    if (desklet == nullptr) return 0;
+    if (desklet == nullptr)
+        return 0;
     int32_t result = 0;
     guarded(platform, [&] {
         void* consolePage =

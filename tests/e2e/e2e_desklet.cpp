@@ -58,7 +58,8 @@ TEST_F(Desklet, SecondInstanceShowsConsoleErrorAndIsRemoved) {
     ASSERT_EQ(widget.boxes().boxes().size(), 1u);
     EXPECT_EQ(widget.boxes().boxes()[0].caption, "Tideglass Desklet");
     EXPECT_EQ(widget.boxes().boxes()[0].text, kConsoleTaken);
-    EXPECT_EQ(std::string(kConsoleTaken).size(), std::string("An exception occured: ").size() + 288);
+    EXPECT_EQ(std::string(kConsoleTaken).size(),
+              std::string("An exception occured: ").size() + 288);
     EXPECT_EQ(widget.recorder().names(),
               (std::vector<std::string>{"DeskletSetStatic", "DeskletRemove"}));
     host::HostCall removed;
@@ -92,7 +93,8 @@ TEST_F(Desklet, ChildThatExitsIsStartedAgainAtTheNextTick) {
     const DWORD first = e2e::childProcesses().front();
     waitUntil([] {
         for (const auto& row : e2e::consoleRows())
-            if (row.find('>') != std::string::npos) return true;
+            if (row.find('>') != std::string::npos)
+                return true;
         return false;
     });
 
@@ -168,10 +170,12 @@ TEST_F(Desklet, DefaultStartDirectoryIsTheHomeFolder) {
     ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
     EXPECT_TRUE(waitUntil([&] {
         for (const auto& row : e2e::consoleRows()) {
-            if (row.find(std::string(home) + ">") != std::string::npos) return true;
+            if (row.find(std::string(home) + ">") != std::string::npos)
+                return true;
         }
         return false;
-    })) << "prompt shows " << home;
+    })) << "prompt shows "
+        << home;
 }
 
 }  // namespace

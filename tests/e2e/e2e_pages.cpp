@@ -40,7 +40,7 @@ HMODULE pluginModule() {
 
 // A desklet as far as the pages can tell: live settings and a record of what they applied.
 class TestDesklet : public Configurable {
-  public:
+public:
     struct Apply {
         Settings copy;
         ChangeFlags flags;
@@ -58,14 +58,14 @@ class TestDesklet : public Configurable {
 };
 
 class GdiplusSession {
-  public:
+public:
     GdiplusSession() {
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&token_, &input, nullptr);
     }
     ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
 
-  private:
+private:
     ULONG_PTR token_ = 0;
 };
 
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(
 constexpr char kSheetTitle[] = "Tideglass pages under test";
 
 class PagesInSheet : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);

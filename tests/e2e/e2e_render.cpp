@@ -18,7 +18,7 @@ constexpr int16_t kColumns = 80;
 constexpr int16_t kRows = 25;
 
 class RenderEnvironment : public ::testing::Environment {
-  public:
+public:
     void SetUp() override {
         gdiplus = std::make_unique<GdiplusSession>();
         ASSERT_TRUE(gdiplus->ok());
@@ -65,7 +65,7 @@ SIZE measureStockFont(int count) {
 }
 
 class RenderE2E : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         output = environment->output;
         clearConsole(output);

@@ -28,7 +28,8 @@ struct Picture {
 // Copies the overlay's pixels when the host receives it, as a host that paints it would see it.
 Picture capture(Gdiplus::Image* image) {
     Picture picture;
-    if (image == nullptr) return picture;
+    if (image == nullptr)
+        return picture;
     auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
     picture.width = bitmap->GetWidth();
     picture.height = bitmap->GetHeight();
@@ -38,8 +39,8 @@ Picture capture(Gdiplus::Image* image) {
     if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) ==
         Gdiplus::Ok) {
         for (UINT y = 0; y < picture.height; ++y) {
-            auto* row = reinterpret_cast<const Gdiplus::ARGB*>(static_cast<const BYTE*>(data.Scan0) +
-                                                                y * data.Stride);
+            auto* row = reinterpret_cast<const Gdiplus::ARGB*>(
+                static_cast<const BYTE*>(data.Scan0) + y * data.Stride);
             std::copy(row, row + picture.width, picture.pixels.begin() + y * picture.width);
         }
         bitmap->UnlockBits(&data);
@@ -60,7 +61,8 @@ protected:
     }
     bool promptShown() {
         for (const auto& row : e2e::consoleRows())
-            if (row.find('>') != std::string::npos) return true;
+            if (row.find('>') != std::string::npos)
+                return true;
         return false;
     }
     e2e::WidgetHost widget;
@@ -111,7 +113,8 @@ TEST_F(Widget, TypedCommandChangesOnlyTheRowsItTouches) {
     std::vector<bool> rowChanged(25, false);
     for (UINT y = 8; y < after.height - 8; ++y) {
         for (UINT x = 0; x < after.width; ++x) {
-            if (before.at(x, y) != after.at(x, y)) rowChanged[(y - 8) / cellHeight] = true;
+            if (before.at(x, y) != after.at(x, y))
+                rowChanged[(y - 8) / cellHeight] = true;
         }
     }
     for (int r = 0; r < 25; ++r) {
@@ -172,9 +175,9 @@ TEST_F(Widget, ColumnsBeyondTheScreenAreLoweredAndSavedSo) {
     ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
     CONSOLE_SCREEN_BUFFER_INFO info;
     ASSERT_TRUE(e2e::consoleInfo(info));
-    HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE out =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     const COORD largest = GetLargestConsoleWindowSize(out);
     CloseHandle(out);
     ASSERT_GT(largest.X, 0);

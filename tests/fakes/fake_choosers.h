@@ -9,7 +9,7 @@
 namespace tideglass::fakes {
 
 class FakeChoosers : public Choosers {
-  public:
+public:
     struct ColorCall {
         ColorRef initial;
         CustomColors* custom;

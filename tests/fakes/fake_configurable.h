@@ -10,7 +10,7 @@
 namespace tideglass::fakes {
 
 class FakeConfigurable : public Configurable {
-  public:
+public:
     struct Apply {
         Settings copy;
         ChangeFlags flags;

@@ -15,7 +15,7 @@ namespace tideglass::fakes {
 std::optional<uint32_t> parseDialogUnsigned(const std::string& text);
 
 class FakeDialog : public DialogControls {
-  public:
+public:
     void setText(int id, const std::string& text) override;
     std::string getText(int id, std::size_t maxChars) override;
     void setUnsigned(int id, uint32_t value) override;

@@ -7,19 +7,19 @@ namespace tideglass::fakes {
 namespace {
 
 class FakeFont : public Font {
-  public:
+public:
     FakeFont(std::shared_ptr<FakeGraphicsState> state, std::string name)
         : state_(std::move(state)), name_(std::move(name)) {}
     ~FakeFont() override { state_->log.push_back("release font " + name_); }
     const std::string& name() const { return name_; }
 
-  private:
+private:
     std::shared_ptr<FakeGraphicsState> state_;
     std::string name_;
 };
 
 class FakeTextContext : public TextContext {
-  public:
+public:
     FakeTextContext(std::shared_ptr<FakeGraphicsState> state,
                     std::shared_ptr<FakeCanvasRecord> canvas)
         : state_(std::move(state)), canvas_(std::move(canvas)) {}
@@ -49,7 +49,7 @@ class FakeTextContext : public TextContext {
             {x, y, std::string(bytes, size_t(count)), text_, background_, mode_, align_, font_});
     }
 
-  private:
+private:
     std::shared_ptr<FakeGraphicsState> state_;
     std::shared_ptr<FakeCanvasRecord> canvas_;
     std::string font_;
@@ -61,7 +61,7 @@ class FakeTextContext : public TextContext {
 };
 
 class FakeCanvas : public Canvas {
-  public:
+public:
     FakeCanvas(std::shared_ptr<FakeGraphicsState> state, std::shared_ptr<FakeCanvasRecord> record)
         : state_(std::move(state)), record_(std::move(record)) {}
     ~FakeCanvas() override {
@@ -84,7 +84,7 @@ class FakeCanvas : public Canvas {
     }
     void* hostImage() override { return record_->failed ? nullptr : record_.get(); }
 
-  private:
+private:
     std::shared_ptr<FakeGraphicsState> state_;
     std::shared_ptr<FakeCanvasRecord> record_;
 };

@@ -49,7 +49,7 @@ struct FakeGraphicsState {
 };
 
 class FakeGraphics : public Graphics {
-  public:
+public:
     FakeGraphics() : state_(std::make_shared<FakeGraphicsState>()) {}
 
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
@@ -61,7 +61,7 @@ class FakeGraphics : public Graphics {
     // The most recent canvas created (the overlay, once a renderer is built).
     FakeCanvasRecord& lastCanvas() { return *state_->canvases.back(); }
 
-  private:
+private:
     std::shared_ptr<FakeGraphicsState> state_;
 };
 

@@ -38,40 +38,40 @@ static_assert(sizeof(LOGFONTA::lfFaceName) == sizeof(FontBlock::faceName), "face
 namespace {
 
 class GdiFont : public Font {
-  public:
+public:
     virtual HFONT handle() const = 0;
 };
 
 class CreatedFont : public GdiFont {
-  public:
+public:
     explicit CreatedFont(HFONT font) : font_(font) {}
     HFONT handle() const override { return static_cast<HFONT>(font_.get()); }
 
-  private:
+private:
     UniqueGdiObject font_;
 };
 
 // Stock objects belong to the system; deleting one is at best a no-op.
 class StockFont : public GdiFont {
-  public:
+public:
     explicit StockFont(HFONT font) : font_(font) {}
     HFONT handle() const override { return font_; }
 
-  private:
+private:
     HFONT font_;
 };
 
 // A device context GDI+ lends on a graphics object; it must go back before the graphics
 // object is used or deleted again.
 class LentDc {
-  public:
+public:
     LentDc(Gdiplus::Graphics& graphics, HDC dc) : graphics_(graphics), dc_(dc) {}
     ~LentDc() { graphics_.ReleaseHDC(dc_); }
     LentDc(const LentDc&) = delete;
     LentDc& operator=(const LentDc&) = delete;
     HDC get() const { return dc_; }
 
-  private:
+private:
     Gdiplus::Graphics& graphics_;
     HDC dc_;
 };
@@ -79,7 +79,7 @@ class LentDc {
 // The object a device context had selected before the first SelectObject, put back when the
 // context is handed back, so the font is never left selected in a context that outlives it.
 class RestoredSelection {
-  public:
+public:
     explicit RestoredSelection(HDC dc) : dc_(dc) {}
     ~RestoredSelection() {
         if (previous_)
@@ -94,13 +94,13 @@ class RestoredSelection {
             previous_ = old;
     }
 
-  private:
+private:
     HDC dc_;
     HGDIOBJ previous_ = nullptr;
 };
 
 class GdiTextContext : public TextContext {
-  public:
+public:
     GdiTextContext(Gdiplus::Graphics& graphics, HDC dc) : dc_(graphics, dc), font_(dc) {}
 
     void selectFont(const Font& font) override {
@@ -128,14 +128,14 @@ class GdiTextContext : public TextContext {
         ::TextOutA(dc_.get(), x, y, bytes, count);
     }
 
-  private:
+private:
     // Declared first, released last: the selection goes back before the DC is returned.
     LentDc dc_;
     RestoredSelection font_;
 };
 
 class GdiCanvas : public Canvas {
-  public:
+public:
     GdiCanvas(int32_t width, int32_t height) {
         // The public constructor is GdipCreateBitmapFromScan0 with stride 0 and no pixel data.
         bitmap_.reset(new Gdiplus::Bitmap(width, height, PixelFormat32bppARGB));
@@ -164,7 +164,7 @@ class GdiCanvas : public Canvas {
     }
     void* hostImage() override { return static_cast<Gdiplus::Image*>(bitmap_.get()); }
 
-  private:
+private:
     // The graphics object is declared last so that it is deleted before its bitmap.
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;

@@ -9,7 +9,7 @@
 namespace tideglass::win32 {
 
 class GdiGraphics : public Graphics {
-  public:
+public:
     // The canvas's host image is a Gdiplus::Bitmap, passed on as a Gdiplus::Image*.
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
     std::unique_ptr<Font> createFont(const FontBlock& block) override;

@@ -4,15 +4,12 @@
 
 namespace tideglass::win32 {
 
-
-
 void HostTable::resolve() {
     HMODULE host = GetModuleHandleA(nullptr);
     for (std::size_t i = 0; i < kHostFunctionCount; ++i) {
         functions_[i] = GetProcAddress(host, kHostFunctionNames[i]);
     }
 }
-
 
 HostTable& hostTable() {
     static HostTable table;
@@ -35,7 +32,9 @@ INT_PTR call(const HostTable& table, HostFunction which, HWND window, INT_PTR a,
     return function != nullptr ? function(window, a, b) : 0;
 }
 
-HWND hwnd(WindowHandle window) { return static_cast<HWND>(window); }
+HWND hwnd(WindowHandle window) {
+    return static_cast<HWND>(window);
+}
 
 }  // namespace
 
@@ -44,18 +43,22 @@ void Win32Host::setImageOverlay(WindowHandle window, void* image) {
     call(table_, HostFunction::SetImageOverlay, hwnd(window), reinterpret_cast<INT_PTR>(image), 0);
 }
 
-void Win32Host::remove(WindowHandle window) { call(table_, HostFunction::Remove, hwnd(window), 0); }
+void Win32Host::remove(WindowHandle window) {
+    call(table_, HostFunction::Remove, hwnd(window), 0);
+}
 
 void Win32Host::setSize(WindowHandle window, int32_t width, int32_t height) {
     SIZE size{width, height};
     call(table_, HostFunction::SetSize, hwnd(window), reinterpret_cast<INT_PTR>(&size));
 }
 
-void Win32Host::setStatic(WindowHandle window) { call(table_, HostFunction::SetStatic, hwnd(window), 0); }
+void Win32Host::setStatic(WindowHandle window) {
+    call(table_, HostFunction::SetStatic, hwnd(window), 0);
+}
 
 int32_t Win32Host::addPropertySheet(WindowHandle window, void* page) {
-    return static_cast<int32_t>(
-        call(table_, HostFunction::AddPropertySheet, hwnd(window), reinterpret_cast<INT_PTR>(page)));
+    return static_cast<int32_t>(call(table_, HostFunction::AddPropertySheet, hwnd(window),
+                                     reinterpret_cast<INT_PTR>(page)));
 }
 
 }  // namespace tideglass::win32

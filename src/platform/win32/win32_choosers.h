@@ -13,7 +13,7 @@ uint32_t fontChooserFlags(bool showNonOem);
 constexpr uint32_t kColorChooserFlags = 0x103;  // CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR
 
 class Win32Choosers : public Choosers {
-  public:
+public:
     std::optional<ColorRef> chooseColor(ColorRef initial, CustomColors& custom) override;
     bool chooseFont(FontBlock& font, bool showNonOem) override;
 };

@@ -11,7 +11,7 @@ namespace tideglass::win32 {
 constexpr char kPageLinkProperty[] = "lpData";
 
 class Win32DialogControls : public DialogControls {
-  public:
+public:
     explicit Win32DialogControls(HWND page) : page_(page) {}
 
     void setText(int id, const std::string& text) override;
@@ -24,7 +24,7 @@ class Win32DialogControls : public DialogControls {
     Configurable* link() override;
     void removeLink() override;
 
-  private:
+private:
     HWND page_;
 };
 

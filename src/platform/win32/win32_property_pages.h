@@ -7,7 +7,7 @@
 namespace tideglass::win32 {
 
 class Win32PropertyPages : public PropertyPages {
-  public:
+public:
     void* create(InstanceHandle instance, PageKind kind, Configurable* target) override;
 };
 

@@ -27,13 +27,13 @@ struct BitmapTraits {
 
 // Puts a bitmap into a memory DC for one scope and puts the DC's own bitmap back after.
 class SelectedBitmap {
-  public:
+public:
     SelectedBitmap(HDC dc, HBITMAP bitmap) : dc_(dc), old_(SelectObject(dc, bitmap)) {}
     ~SelectedBitmap() { SelectObject(dc_, old_); }
     SelectedBitmap(const SelectedBitmap&) = delete;
     SelectedBitmap& operator=(const SelectedBitmap&) = delete;
 
-  private:
+private:
     HDC dc_;
     HGDIOBJ old_;
 };

@@ -19,7 +19,7 @@ HWND waitForDialog(const char* caption, DWORD timeoutMs = 5000);
 // Watches for a dialog with `caption` on its own thread; when it appears, runs `prepare` on it
 // (optional), remembers its static text, and presses `button` (IDOK, IDCANCEL).
 class DialogAnswerer {
-  public:
+public:
     DialogAnswerer(std::string caption, int button, std::function<void(HWND)> prepare = {});
     ~DialogAnswerer();
     DialogAnswerer(const DialogAnswerer&) = delete;
@@ -30,7 +30,7 @@ class DialogAnswerer {
     // The message-box text (item 0xFFFF), if the dialog had one.
     const std::string& text() const { return text_; }
 
-  private:
+private:
     static DWORD WINAPI run(void* self);
 
     std::string caption_;

@@ -7,7 +7,7 @@ namespace tideglass::e2e {
 namespace {
 
 class Reader {
-  public:
+public:
     Reader(const uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
 
     template <typename T>
@@ -45,7 +45,7 @@ class Reader {
         pos_ += n;
     }
 
-  private:
+private:
     void need(std::size_t n) const {
         if (pos_ + n > size_)
             throw std::runtime_error("dialog template ends too early");

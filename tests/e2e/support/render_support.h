@@ -17,21 +17,21 @@ namespace tideglass::e2e {
 
 // The plug-in never starts GDI+; its host does, and so do these programs.
 class GdiplusSession {
-  public:
+public:
     GdiplusSession();
     ~GdiplusSession();
     GdiplusSession(const GdiplusSession&) = delete;
     GdiplusSession& operator=(const GdiplusSession&) = delete;
     bool ok() const { return status_ == Gdiplus::Ok; }
 
-  private:
+private:
     ULONG_PTR token_ = 0;
     Gdiplus::Status status_ = Gdiplus::GenericError;
 };
 
 // The screen-buffer port over the real console functions.
 class ConsoleScreenBuffer : public ScreenBuffer {
-  public:
+public:
     bool info(NativeHandle output, ScreenInfo& out) override;
     uint32_t readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
                             uint32_t count) override;

@@ -20,8 +20,8 @@ WidgetHost::WidgetHost() {
         RegisterClassA(&widgetClass);
         registered = true;
     }
-    window_ = CreateWindowExA(0, "TideglassTestWidget", "widget", WS_POPUP, 0, 0, 100, 100,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    window_ = CreateWindowExA(0, "TideglassTestWidget", "widget", WS_POPUP, 0, 0, 100, 100, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
     gCurrent = this;
     host::HostRecorder::instance().clear();
     host::HostRecorder::instance().onOverlay = nullptr;
@@ -30,7 +30,8 @@ WidgetHost::WidgetHost() {
 
 WidgetHost::~WidgetHost() {
     destroy();
-    if (window_ != nullptr) DestroyWindow(window_);
+    if (window_ != nullptr)
+        DestroyWindow(window_);
     host::HostRecorder::instance().onOverlay = nullptr;
     host::HostRecorder::instance().onAddPropertySheet = nullptr;
     gCurrent = nullptr;
@@ -42,7 +43,8 @@ void* WidgetHost::create(const char* iniFile, const char* iniSection) {
 }
 
 void WidgetHost::destroy() {
-    if (desklet_ == nullptr) return;
+    if (desklet_ == nullptr)
+        return;
     void* desklet = desklet_;
     desklet_ = nullptr;
     plugin_.entry().OnDestroy(desklet, window_);
@@ -66,28 +68,30 @@ void WidgetHost::typeKey(UINT virtualKey) {
 void WidgetHost::typeText(const std::string& text) {
     for (char c : text) {
         SHORT key = VkKeyScanA(c);
-        if (key != -1) typeKey(LOBYTE(key));
+        if (key != -1)
+            typeKey(LOBYTE(key));
     }
 }
 
 LRESULT CALLBACK WidgetHost::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WidgetHost* self = gCurrent;
     if (self != nullptr && window == self->window_) {
-        if (message == WM_TIMER && wParam == 1) self->ticks_.push_back(GetTickCount());
+        if (message == WM_TIMER && wParam == 1)
+            self->ticks_.push_back(GetTickCount());
         // A host hands every message of the widget's window to the plug-in.
         if (self->desklet_ != nullptr) {
-            self->plugin_.entry().OnProcessMessage(self->desklet_, window, message, wParam,
-                                                   lParam);
+            self->plugin_.entry().OnProcessMessage(self->desklet_, window, message, wParam, lParam);
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 bool consoleInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
-    HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (out == INVALID_HANDLE_VALUE) return false;
+    HANDLE out =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
     bool ok = GetConsoleScreenBufferInfo(out, &info) != FALSE;
     CloseHandle(out);
     return ok;
@@ -95,10 +99,11 @@ bool consoleInfo(CONSOLE_SCREEN_BUFFER_INFO& info) {
 
 std::vector<std::string> consoleRows() {
     std::vector<std::string> rows;
-    HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (out == INVALID_HANDLE_VALUE) return rows;
+    HANDLE out =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return rows;
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (GetConsoleScreenBufferInfo(out, &info)) {
         const int width = info.srWindow.Right - info.srWindow.Left + 1;
@@ -117,7 +122,8 @@ std::vector<std::string> consoleRows() {
 std::vector<DWORD> childProcesses(const char* exeName) {
     std::vector<DWORD> result;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return result;
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return result;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more;
@@ -133,7 +139,8 @@ std::vector<DWORD> childProcesses(const char* exeName) {
 
 bool processRunning(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (process == nullptr) return false;
+    if (process == nullptr)
+        return false;
     bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
     return running;
@@ -150,8 +157,7 @@ std::string tempFile(const std::string& name) {
 std::string readIniValue(const std::string& file, const std::string& section,
                          const std::string& key) {
     char buffer[4096] = {};
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer,
-                             file.c_str());
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer, file.c_str());
     return buffer;
 }
 

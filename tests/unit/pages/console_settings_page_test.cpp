@@ -15,7 +15,7 @@ namespace tideglass {
 namespace {
 
 class ConsoleSettingsPageTest : public ::testing::Test {
-  protected:
+protected:
     void openPage() { page.open(&desklet); }
 
     fakes::FakeConfigurable desklet;

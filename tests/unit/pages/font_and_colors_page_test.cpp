@@ -16,7 +16,7 @@ namespace tideglass {
 namespace {
 
 class FontAndColorsPageTest : public ::testing::Test {
-  protected:
+protected:
     void openPage() { page.open(&desklet); }
     int32_t background() { return desklet.settings.integer(keys::kBackgroundColor); }
 

@@ -27,7 +27,7 @@ inline RendererConfig defaultConfig() {
 }
 
 class RendererTest : public ::testing::Test {
-  protected:
+protected:
     RendererTest() : screen(80, 250), config(defaultConfig()) {}
 
     Renderer& build() {

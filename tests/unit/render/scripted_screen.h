@@ -13,7 +13,7 @@
 namespace tideglass::testing {
 
 class ScriptedScreen : public ScreenBuffer {
-  public:
+public:
     ScriptedScreen(int16_t width, int16_t height)
         : characters(size_t(width) * size_t(height), ' '),
           attributes(size_t(width) * size_t(height), 0x07),
@@ -67,7 +67,7 @@ class ScriptedScreen : public ScreenBuffer {
     int characterReads = 0;
     int attributeReads = 0;
 
-  private:
+private:
     size_t offset(int16_t x, int16_t y) const { return size_t(y) * size_t(width_) + size_t(x); }
     uint32_t readable(int16_t x, int16_t y, uint32_t count, uint32_t limit) const {
         const size_t left = characters.size() - offset(x, y);

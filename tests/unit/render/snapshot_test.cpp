@@ -8,7 +8,7 @@ namespace tideglass::testing {
 namespace {
 
 class SnapshotTest : public RendererTest {
-  protected:
+protected:
     // The characters of row r as the last draw output them (row-run mode).
     std::string row(int r) { return drawn(false).at(size_t(r)).bytes; }
 };

@@ -12,7 +12,8 @@ namespace {
 template <typename Map>
 std::vector<std::string> keysOf(const Map& map) {
     std::vector<std::string> result;
-    for (const auto& entry : map) result.push_back(entry.first);
+    for (const auto& entry : map)
+        result.push_back(entry.first);
     return result;
 }
 
@@ -32,12 +33,12 @@ TEST(SettingsStore, FreshStoreHoldsEveryDefault) {
 
 TEST(SettingsStore, MapsIterateInByteOrder) {
     Settings s;
-    EXPECT_EQ(keysOf(s.integers),
-              (std::vector<std::string>{"background-color", "black-is-transparent",
-                                        "bottom-margin", "columns", "ignore-bg-colors",
-                                        "ignore-fg-colors", "ignore-style", "invert-colors",
-                                        "left-margin", "poll-interval", "right-margin", "rows",
-                                        "text-color", "top-margin"}));
+    EXPECT_EQ(
+        keysOf(s.integers),
+        (std::vector<std::string>{"background-color", "black-is-transparent", "bottom-margin",
+                                  "columns", "ignore-bg-colors", "ignore-fg-colors", "ignore-style",
+                                  "invert-colors", "left-margin", "poll-interval", "right-margin",
+                                  "rows", "text-color", "top-margin"}));
     EXPECT_EQ(keysOf(s.strings), (std::vector<std::string>{"child-app-cmdline", "child-app-dir"}));
     s.integer("\xff-high") = 1;  // bytes above 0x7f sort after ASCII
     s.integer("top") = 1;        // a prefix sorts first

@@ -19,30 +19,27 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-void WINAPI OnGetInformation(char* name, char* author, int* version,
-                                                   char* description) {
+void WINAPI OnGetInformation(char* name, char* author, int* version, char* description) {
     static_assert(sizeof(int) == sizeof(int32_t));
     tideglass::getInformation(name, author, reinterpret_cast<int32_t*>(version), description);
 }
 
 void* WINAPI OnCreate(HWND window, HINSTANCE instance, const char* iniFile,
-                                            const char* iniSection) {
-    return tideglass::createDesklet(tideglass::win32::modulePlatform(), window, instance,
-                                    iniFile, iniSection);
+                      const char* iniSection) {
+    return tideglass::createDesklet(tideglass::win32::modulePlatform(), window, instance, iniFile,
+                                    iniSection);
 }
 
 void WINAPI OnDestroy(void* desklet, HWND) {
     tideglass::destroyDesklet(tideglass::win32::modulePlatform(), static_cast<Desklet*>(desklet));
 }
 
-void WINAPI OnProcessMessage(void* desklet, HWND, UINT message,
-                                                   WPARAM wParam, LPARAM lParam) {
+void WINAPI OnProcessMessage(void* desklet, HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     tideglass::processDeskletMessage(tideglass::win32::modulePlatform(),
                                      static_cast<Desklet*>(desklet), message, wParam, lParam);
 }
 
-void WINAPI OnSave(void* desklet, const char* iniFile,
-                                         const char* iniSection, BOOL) {
+void WINAPI OnSave(void* desklet, const char* iniFile, const char* iniSection, BOOL) {
     tideglass::saveDesklet(tideglass::win32::modulePlatform(), static_cast<Desklet*>(desklet),
                            iniFile, iniSection);
 }

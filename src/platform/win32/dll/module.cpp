@@ -21,8 +21,8 @@ const Platform& modulePlatform() {
     static Win32Profile profile;
     static GdiGraphics graphics;
     static Win32LockFactory locks;
-    static const Platform platform{console, screen,   processes, moduleUserInterface(),
-                                   host,    profile,  graphics,  locks};
+    static const Platform platform{console, screen,  processes, moduleUserInterface(),
+                                   host,    profile, graphics,  locks};
     return platform;
 }
 
