@@ -8,11 +8,13 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/support/dialog_driver.h"
@@ -41,7 +43,8 @@ std::string fileText(const std::string& path) {
 
 bool consoleShows(const std::string& text) {
     for (const auto& row : e2e::consoleRows())
-        if (row.find(text) != std::string::npos) return true;
+        if (row.find(text) != std::string::npos)
+            return true;
     return false;
 }
 
@@ -51,9 +54,28 @@ bool sameConsole(const CONSOLE_SCREEN_BUFFER_INFO& a, const CONSOLE_SCREEN_BUFFE
            a.srWindow.Right == b.srWindow.Right && a.srWindow.Bottom == b.srWindow.Bottom;
 }
 
+// This process's console output, opened for one scope.
+class ConsoleOutput {
+  public:
+    ConsoleOutput()
+        : handle_(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr)) {}
+    ~ConsoleOutput() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    ConsoleOutput(const ConsoleOutput&) = delete;
+    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
 // A modeless property sheet of exactly the pages the plug-in handed to the host.
 class HostSheet {
-public:
+  public:
     HostSheet() = default;
     ~HostSheet() { close(); }
     HostSheet(const HostSheet&) = delete;
@@ -69,7 +91,8 @@ public:
         };
         const int result = widget.entry().OnAddPropertySheets(widget.desklet(), 0);
         widget.recorder().onAddPropertySheet = nullptr;
-        if (pages_.size() != 2) return result;
+        if (pages_.size() != 2)
+            return result;
         PROPSHEETHEADERA header{};
         header.dwSize = sizeof header;
         header.dwFlags = PSH_MODELESS;
@@ -124,11 +147,12 @@ public:
     }
 
     void close() {
-        if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+        if (window_ != nullptr && IsWindow(window_))
+            DestroyWindow(window_);
         window_ = nullptr;
     }
 
-private:
+  private:
     std::vector<HPROPSHEETPAGE> pages_;
     HWND window_ = nullptr;
 };
@@ -140,12 +164,22 @@ std::string text(HWND page, int id) {
 }
 
 class Sheet : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(widget.loaded());
         widget.recorder().onOverlay = [this](Gdiplus::Image* image) {
-            Gdiplus::ARGB corner = 0;
-            if (image != nullptr && host::pixelAt(*image, 0, 0, corner)) cornerAlpha = corner >> 24;
+            // The margins are background only: the least opaque of the four corners.
+            if (image == nullptr)
+                return;
+            const int right = static_cast<int>(image->GetWidth()) - 1;
+            const int bottom = static_cast<int>(image->GetHeight()) - 1;
+            UINT alpha = 255;
+            for (auto [x, y] : {std::pair{0, 0}, {right, 0}, {0, bottom}, {right, bottom}}) {
+                Gdiplus::ARGB pixel = 0;
+                host::pixelAt(*image, x, y, pixel);
+                alpha = std::min<UINT>(alpha, pixel >> 24);
+            }
+            backgroundAlpha = alpha;
         };
         ASSERT_NE(widget.create(), nullptr);
         ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
@@ -175,7 +209,7 @@ protected:
     e2e::WidgetHost widget;
     HostSheet sheet;
     DWORD child = 0;
-    UINT cornerAlpha = 0;
+    UINT backgroundAlpha = 0;
 };
 
 TEST_F(Sheet, PagesArriveInOrderAndOpenWithTheDefaults) {
@@ -183,7 +217,8 @@ TEST_F(Sheet, PagesArriveInOrderAndOpenWithTheDefaults) {
     const auto calls = widget.recorder().calls();
     std::vector<INT_PTR> handed;
     for (const auto& call : calls) {
-        if (call.name != "DeskletAddPropertySheet") continue;
+        if (call.name != "DeskletAddPropertySheet")
+            continue;
         EXPECT_EQ(call.window, widget.window());
         handed.push_back(call.first);
     }
@@ -264,7 +299,8 @@ TEST_F(Sheet, ApplyRestartsTheChildAndResetsTheTimerWhileBadRowsAreIgnored) {
         [&] {
             ticks.clear();
             for (DWORD tick : widget.timerTicks())
-                if (tick > applied) ticks.push_back(tick);
+                if (tick > applied)
+                    ticks.push_back(tick);
             return ticks.size() >= 10;
         },
         5000));
@@ -285,8 +321,13 @@ TEST_F(Sheet, MarginOnlyResizesTheWidgetAndWideColumnsAreLowered) {
     host::HostCall size;
     ASSERT_TRUE(widget.recorder().last("DeskletSetSize", size));
     const INT_PTR width = size.first, height = size.second;
+    // Scrolled back, as with the wheel: sizing the console again would move the window to the
+    // top, although the buffer and window sizes stay the same.
+    SMALL_RECT scrolled{0, 10, 79, 34};
+    ASSERT_TRUE(SetConsoleWindowInfo(ConsoleOutput().get(), TRUE, &scrolled));
     CONSOLE_SCREEN_BUFFER_INFO console;
     ASSERT_TRUE(e2e::consoleInfo(console));
+    ASSERT_EQ(console.srWindow.Top, 10);
 
     openSheet();
     SetDlgItemTextA(sheet.page(0), IDC_LEFT_MARGIN, "20");
@@ -305,11 +346,7 @@ TEST_F(Sheet, MarginOnlyResizesTheWidgetAndWideColumnsAreLowered) {
     EXPECT_EQ(saved("left-margin"), "20");
 
     // Columns beyond the screen: the console gets the widest window the system allows.
-    HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    const SHORT largest = GetLargestConsoleWindowSize(out).X;
-    CloseHandle(out);
+    const SHORT largest = GetLargestConsoleWindowSize(ConsoleOutput().get()).X;
     ASSERT_GT(largest, 80);
     ASSERT_LT(largest, 500);
     openSheet();
@@ -329,6 +366,7 @@ TEST_F(Sheet, MarginOnlyResizesTheWidgetAndWideColumnsAreLowered) {
 }
 
 TEST_F(Sheet, OpaqueBackgroundAndSwitchOnOkAndChosenTextColorSurvivesCancel) {
+    EXPECT_EQ(backgroundAlpha, 128u) << "the default half-transparent background";
     openSheet();
     HWND colors = sheet.page(1);
     SetDlgItemTextA(colors, IDC_TRANSPARENCY, "255");
@@ -336,7 +374,7 @@ TEST_F(Sheet, OpaqueBackgroundAndSwitchOnOkAndChosenTextColorSurvivesCancel) {
     ASSERT_TRUE(sheet.finish(PSBTN_OK));
     EXPECT_EQ(saved("background-color"), "-16777216");
     EXPECT_EQ(saved("invert-colors"), "1");
-    EXPECT_TRUE(waitUntil([&] { return cornerAlpha == 255; })) << "opaque overlay background";
+    EXPECT_TRUE(waitUntil([&] { return backgroundAlpha == 255; })) << "opaque overlay background";
 
     openSheet();
     colors = sheet.page(1);

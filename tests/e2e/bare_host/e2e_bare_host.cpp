@@ -49,21 +49,24 @@ void* redirectImport(HMODULE module, const char* dll, const char* function, void
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
     for (; entry->Name != 0; ++entry) {
-        if (_stricmp(reinterpret_cast<char*>(base + entry->Name), dll) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-            base + (entry->OriginalFirstThunk != 0 ? entry->OriginalFirstThunk : entry->FirstThunk));
+        if (_stricmp(reinterpret_cast<char*>(base + entry->Name), dll) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (entry->OriginalFirstThunk != 0
+                                                                      ? entry->OriginalFirstThunk
+                                                                      : entry->FirstThunk));
         auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
             auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), function) != 0) continue;
+            if (std::strcmp(reinterpret_cast<char*>(byName->Name), function) != 0)
+                continue;
             DWORD protection = 0;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE,
                            &protection);
             void* original = reinterpret_cast<void*>(slots->u1.Function);
             slots->u1.Function = reinterpret_cast<DWORD_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection,
-                           &protection);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
             return original;
         }
     }
@@ -80,34 +83,60 @@ LRESULT CALLBACK widgetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST(BareHost, PagesAreCreatedAndZeroReturnedWithoutDeskletAddPropertySheet) {
+// Undoes on every way out of the test what it set up, so a failed check leaves nothing behind.
+class BareHost : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(plugin.loaded());
+        gRealCreatePage = reinterpret_cast<CreatePage>(
+            redirectImport(plugin.module(), "comctl32.dll", "CreatePropertySheetPageA",
+                           reinterpret_cast<void*>(&recordingCreatePage)));
+        ASSERT_NE(gRealCreatePage, nullptr) << "the plug-in imports CreatePropertySheetPageA";
+        WNDCLASSA widgetClass{};
+        widgetClass.lpfnWndProc = &widgetProc;
+        widgetClass.hInstance = GetModuleHandleA(nullptr);
+        widgetClass.lpszClassName = "TideglassBareWidget";
+        RegisterClassA(&widgetClass);
+        window = CreateWindowExA(0, widgetClass.lpszClassName, "widget", WS_POPUP, 0, 0, 100, 100,
+                                 nullptr, nullptr, widgetClass.hInstance, nullptr);
+        ASSERT_NE(window, nullptr);
+        gPlugin = &plugin;
+    }
+
+    void TearDown() override {
+        void* desklet = gDesklet;
+        gDesklet = nullptr;
+        if (desklet != nullptr)
+            plugin.entry().OnDestroy(desklet, window);
+        // Nobody took the pages, so they are this host's to free.
+        for (const PageRecord& page : gPages)
+            if (page.handle != nullptr)
+                DestroyPropertySheetPage(page.handle);
+        gPages.clear();
+        if (window != nullptr)
+            DestroyWindow(window);
+        if (gRealCreatePage != nullptr) {
+            redirectImport(plugin.module(), "comctl32.dll", "CreatePropertySheetPageA",
+                           reinterpret_cast<void*>(gRealCreatePage));
+        }
+        gPlugin = nullptr;
+    }
+
     host::BoxWatcher boxes;
     host::PluginLibrary plugin;
-    ASSERT_TRUE(plugin.loaded());
-    gRealCreatePage = reinterpret_cast<CreatePage>(redirectImport(
-        plugin.module(), "comctl32.dll", "CreatePropertySheetPageA",
-        reinterpret_cast<void*>(&recordingCreatePage)));
-    ASSERT_NE(gRealCreatePage, nullptr) << "the plug-in imports CreatePropertySheetPageA";
+    HWND window = nullptr;
+};
 
-    WNDCLASSA widgetClass{};
-    widgetClass.lpfnWndProc = &widgetProc;
-    widgetClass.hInstance = GetModuleHandleA(nullptr);
-    widgetClass.lpszClassName = "TideglassBareWidget";
-    RegisterClassA(&widgetClass);
-    HWND window = CreateWindowExA(0, widgetClass.lpszClassName, "widget", WS_POPUP, 0, 0, 100,
-                                  100, nullptr, nullptr, widgetClass.hInstance, nullptr);
-    ASSERT_NE(window, nullptr);
-    gPlugin = &plugin;
-    void* desklet = plugin.entry().OnCreate(window, plugin.module(), nullptr, nullptr);
-    ASSERT_NE(desklet, nullptr);
-    gDesklet = desklet;
+TEST_F(BareHost, PagesAreCreatedAndZeroReturnedWithoutDeskletAddPropertySheet) {
+    gDesklet = plugin.entry().OnCreate(window, plugin.module(), nullptr, nullptr);
+    ASSERT_NE(gDesklet, nullptr);
     EXPECT_EQ(bare_host::calls().setStatic, 1);
     EXPECT_EQ(bare_host::calls().remove, 0);
     EXPECT_EQ(bare_host::calls().setSize, 1);
 
     EXPECT_EQ(plugin.entry().OnAddPropertySheets(nullptr, 0), 0);
     EXPECT_TRUE(gPages.empty()) << "no desklet, no pages";
-    EXPECT_EQ(plugin.entry().OnAddPropertySheets(desklet, 0), 0);
+    EXPECT_EQ(plugin.entry().OnAddPropertySheets(gDesklet, 0), 0);
     ASSERT_EQ(gPages.size(), 2u);
     const UINT_PTR templates[] = {106, 101};
     const char* titles[] = {"Console Settings", "Font and Colors"};
@@ -121,7 +150,7 @@ TEST(BareHost, PagesAreCreatedAndZeroReturnedWithoutDeskletAddPropertySheet) {
         EXPECT_EQ(page.templateId, templates[i]);
         EXPECT_EQ(page.title, titles[i]);
         EXPECT_TRUE(page.hasProcedure);
-        EXPECT_EQ(page.desklet, reinterpret_cast<LPARAM>(desklet));
+        EXPECT_EQ(page.desklet, reinterpret_cast<LPARAM>(gDesklet));
     }
 
     // The widget goes on drawing: an activation redraws and hands the overlay over at once.
@@ -129,15 +158,6 @@ TEST(BareHost, PagesAreCreatedAndZeroReturnedWithoutDeskletAddPropertySheet) {
     SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_GT(bare_host::calls().setImageOverlay, overlays);
     EXPECT_FALSE(host::pumpUntil([&] { return !boxes.boxes().empty(); }, 300)) << "no error box";
-
-    gDesklet = nullptr;
-    plugin.entry().OnDestroy(desklet, window);
-    // Nobody took the pages, so they are this host's to free.
-    for (const PageRecord& page : gPages) DestroyPropertySheetPage(page.handle);
-    DestroyWindow(window);
-    redirectImport(plugin.module(), "comctl32.dll", "CreatePropertySheetPageA",
-                   reinterpret_cast<void*>(gRealCreatePage));
-    gPlugin = nullptr;
 }
 
 }  // namespace
