@@ -70,6 +70,19 @@ foreach(src ${TIDEGLASS_E2E_TESTS})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endforeach()
 
+# A host without DeskletAddPropertySheet: its own few exports in place of the host support's,
+# so neither that library nor the e2e support (which calls into it) is linked.
+add_executable(e2e_bare_host
+    ${PROJECT_SOURCE_DIR}/tests/e2e/bare_host/e2e_bare_host.cpp
+    ${PROJECT_SOURCE_DIR}/tests/e2e/bare_host/bare_host_functions.cpp
+    ${PROJECT_SOURCE_DIR}/host/support/plugin_library.cpp
+    ${PROJECT_SOURCE_DIR}/host/support/message_boxes.cpp)
+target_include_directories(e2e_bare_host PRIVATE ${PROJECT_SOURCE_DIR}/host)
+target_link_libraries(e2e_bare_host PRIVATE tideglass_e2e_main gtest gdiplus comctl32 gdi32 user32)
+tideglass_windows_program(e2e_bare_host)
+add_test(NAME e2e_bare_host COMMAND e2e_bare_host)
+set_tests_properties(e2e_bare_host PROPERTIES TIMEOUT 300)
+
 file(GLOB TIDEGLASS_WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/bench/win_*.cpp)
 foreach(src ${TIDEGLASS_WIN_BENCH_SOURCES})
     get_filename_component(name ${src} NAME_WE)
