@@ -60,12 +60,16 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
         return TRUE;
 
     Guard guard(watcher->mutex_);
-    if (std::find(watcher->closing_.begin(), watcher->closing_.end(), window) ==
-        watcher->closing_.end()) {
-        watcher->boxes_.push_back({caption, messageBoxText(window)});
-        watcher->closing_.push_back(window);
+    auto known = std::find_if(watcher->open_.begin(), watcher->open_.end(),
+                              [window](const Open& o) { return o.window == window; });
+    const DWORD now = GetTickCount();
+    if (known == watcher->open_.end()) {
+        watcher->boxes_.push_back({caption, messageBoxText(window), now});
+        watcher->open_.push_back({window, now});
+        known = watcher->open_.end() - 1;
     }
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    if (now - known->seenAt >= watcher->closeDelay_)
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
     return TRUE;
 }
 
@@ -75,9 +79,9 @@ void BoxWatcher::run() {
         {
             // Forget boxes that are gone so a later box reusing the handle is seen again.
             Guard guard(mutex_);
-            closing_.erase(std::remove_if(closing_.begin(), closing_.end(),
-                                          [](HWND w) { return !IsWindow(w); }),
-                           closing_.end());
+            open_.erase(std::remove_if(open_.begin(), open_.end(),
+                                       [](const Open& o) { return !IsWindow(o.window); }),
+                        open_.end());
         }
         Sleep(15);
     }

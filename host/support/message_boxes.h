@@ -14,6 +14,7 @@ namespace host {
 struct SeenBox {
     std::string caption;
     std::string text;
+    DWORD seenAt = 0;  // GetTickCount() when the watcher found it
 };
 
 class BoxWatcher {
@@ -26,6 +27,8 @@ public:
 
     std::vector<SeenBox> boxes() const;
     void clear();
+    // Leaves each box open this long after it was found (to let a modal loop run meanwhile).
+    void setCloseDelay(DWORD ms) { closeDelay_ = ms; }
     // Waits (pumping this thread's messages) until `count` boxes were seen or the time is up.
     bool waitFor(std::size_t count, DWORD timeoutMs);
 
@@ -38,7 +41,12 @@ private:
     volatile LONG stop_ = 0;
     mutable Mutex mutex_;
     std::vector<SeenBox> boxes_;
-    std::vector<HWND> closing_;
+    struct Open {
+        HWND window;
+        DWORD seenAt;
+    };
+    std::vector<Open> open_;
+    volatile DWORD closeDelay_ = 0;
     HANDLE thread_ = nullptr;
 };
 

@@ -179,3 +179,37 @@ TEST_F(Desklet, DefaultStartDirectoryIsTheHomeFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A restart that fails on a tick shows its box while the tick holds the desklet lock; the box's
+// own message loop keeps delivering the fast poll timer, so ticks run nested on this thread.
+// They must neither deadlock nor show a second box.
+TEST_F(Desklet, FailedRestartOnATickShowsOneBoxDespiteNestedTicks) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "tideglass-vanishing";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string ini = e2e::tempFile("tideglass-nested.ini");
+    WritePrivateProfileStringA("Desklet", "child-app-cmdline", "%COMSPEC% /c exit", ini.c_str());
+    WritePrivateProfileStringA("Desklet", "child-app-dir", folder.c_str(), ini.c_str());
+    WritePrivateProfileStringA("Desklet", "poll-interval", "15", ini.c_str());
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+    runTicks(3);  // the child ends at once and is started again on every tick
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+
+    // Closing the box late gives the nested ticks time to run.
+    widget.boxes().setCloseDelay(300);
+    ASSERT_TRUE(waitUntil([&] { return RemoveDirectoryA(folder.c_str()) != FALSE; }));
+    ASSERT_TRUE(widget.boxes().waitFor(1, 5000));
+    runTicks(10);
+    ASSERT_EQ(widget.boxes().boxes().size(), 1u);
+    const DWORD shown = widget.boxes().boxes()[0].seenAt;
+    int nested = 0;
+    for (DWORD tick : widget.timerTicks())
+        nested += tick > shown && tick - shown < 250 ? 1 : 0;
+    EXPECT_GT(nested, 3) << "ticks ran while the box was open";
+    EXPECT_EQ(widget.boxes().boxes()[0].text.rfind("Could not run the child application: ", 0), 0u);
+}
+
+}  // namespace
