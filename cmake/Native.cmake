@@ -21,6 +21,8 @@ foreach(src ${TIDEGLASS_NATIVE_BENCH_SOURCES})
 endforeach()
 
 if(TIDEGLASS_FUZZ)
+    # Coverage feedback from the code under test, not only from the fuzz targets themselves.
+    target_compile_options(tideglass_core PRIVATE -fsanitize=fuzzer-no-link)
     file(GLOB TIDEGLASS_FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*.cpp)
     foreach(src ${TIDEGLASS_FUZZ_SOURCES})
         get_filename_component(name ${src} NAME_WE)

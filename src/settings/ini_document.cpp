@@ -64,11 +64,16 @@ int hexValue(char c) {
 void addLine(IniDocument::Section& section, std::string_view line) {
     IniDocument::Entry entry;
     const size_t equals = line.find('=');
+    // The blanks are trimmed again after the cut at a zero byte, so that a rewritten file reads
+    // back the same.
     if (equals == std::string_view::npos) {
         entry.name = untilZero(line);
+        // A line that a zero byte empties names nothing and holds nothing.
+        if (entry.name.empty())
+            return;
     } else {
-        entry.name = untilZero(trimRight(line.substr(0, equals)));
-        entry.value = untilZero(trimLeft(line.substr(equals + 1)));
+        entry.name = std::string(trimRight(untilZero(line.substr(0, equals))));
+        entry.value = std::string(trim(untilZero(line.substr(equals + 1))));
     }
     // Wine keeps a nameless "=value" line only when the line before it had a name.
     if (entry.name.empty() && !section.entries.empty() && section.entries.back().name.empty()) {
@@ -81,9 +86,12 @@ void addLine(IniDocument::Section& section, std::string_view line) {
 
 IniDocument IniDocument::parse(std::string_view bytes) {
     IniDocument document;
-    if (bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+    // A mark behind leading blanks is taken as a mark too (Wine would take it as part of the
+    // first name): the rewritten file starts with it, and must read back the same.
+    const size_t firstText = trimLeft(bytes).data() - bytes.data();
+    if (bytes.substr(firstText, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
         document.byteOrderMark_ = std::string(kUtf8ByteOrderMark);
-        bytes.remove_prefix(kUtf8ByteOrderMark.size());
+        bytes.remove_prefix(firstText + kUtf8ByteOrderMark.size());
     }
     document.sections_.emplace_back();
 
@@ -99,7 +107,7 @@ IniDocument IniDocument::parse(std::string_view bytes) {
         if (line.front() == '[' && close != std::string_view::npos && close > 0) {
             // Anything after the closing bracket is dropped, as Windows does.
             Section section;
-            section.name = untilZero(trim(line.substr(1, close - 1)));
+            section.name = std::string(trim(untilZero(line.substr(1, close - 1))));
             document.sections_.push_back(std::move(section));
             continue;
         }
@@ -111,7 +119,9 @@ IniDocument IniDocument::parse(std::string_view bytes) {
 std::string IniDocument::serialize() const {
     std::string out = byteOrderMark_;
     for (const Section& section : sections_) {
-        if (!section.name.empty())
+        // Wine writes a later section headed "[]" without its header, which moves its keys into
+        // the section before; the header is kept so that the file reads back as it was.
+        if (&section != &sections_.front())
             out += "[" + section.name + "]\r\n";
         for (const Entry& entry : section.entries) {
             out += entry.name;

@@ -95,8 +95,9 @@ protected:
             const bool okB = portable.readStruct("widget", "font", b.data(), size, file);
             EXPECT_EQ(okA, okB) << "block of " << size;
             // On a failed read Wine leaves decoded bytes behind; only a good read is compared.
-            if (okA && okB)
+            if (okA && okB) {
                 EXPECT_EQ(a, b);
+            }
         }
     }
     static std::vector<uint8_t> fontBytes() {

@@ -82,6 +82,12 @@ TEST(IniDocument, KeepsAUtf8MarkAndTheLinesBeforeTheFirstSection) {
     EXPECT_EQ(document.serialize(), "\xEF\xBB\xBF; note\r\nloose=1\r\n[S]\r\nk=v\r\nk2=w \r\n");
 }
 
+TEST(IniDocument, NamelessSectionKeepsItsHeader) {
+    const IniDocument document = IniDocument::parse("a=1\r\n[]\r\nb=2\r\n");
+    EXPECT_EQ(document.find("", "b"), nullptr);  // only the first nameless section is searched
+    EXPECT_EQ(document.serialize(), "a=1\r\n[]\r\nb=2\r\n");
+}
+
 TEST(IniDocument, ReportsAnUnchangedValue) {
     IniDocument document = IniDocument::parse("[S]\r\n a = 1 \r\n");
     EXPECT_FALSE(document.set("s", "A", " 1"));
