@@ -56,7 +56,7 @@ bool sameConsole(const CONSOLE_SCREEN_BUFFER_INFO& a, const CONSOLE_SCREEN_BUFFE
 
 // This process's console output, opened for one scope.
 class ConsoleOutput {
-  public:
+public:
     ConsoleOutput()
         : handle_(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -69,13 +69,13 @@ class ConsoleOutput {
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
     HANDLE get() const { return handle_; }
 
-  private:
+private:
     HANDLE handle_;
 };
 
 // A modeless property sheet of exactly the pages the plug-in handed to the host.
 class HostSheet {
-  public:
+public:
     HostSheet() = default;
     ~HostSheet() { close(); }
     HostSheet(const HostSheet&) = delete;
@@ -152,7 +152,7 @@ class HostSheet {
         window_ = nullptr;
     }
 
-  private:
+private:
     std::vector<HPROPSHEETPAGE> pages_;
     HWND window_ = nullptr;
 };
@@ -164,7 +164,7 @@ std::string text(HWND page, int id) {
 }
 
 class Sheet : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(widget.loaded());
         widget.recorder().onOverlay = [this](Gdiplus::Image* image) {

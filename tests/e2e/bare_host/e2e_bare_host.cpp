@@ -85,7 +85,7 @@ LRESULT CALLBACK widgetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 // Undoes on every way out of the test what it set up, so a failed check leaves nothing behind.
 class BareHost : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(plugin.loaded());
         gRealCreatePage = reinterpret_cast<CreatePage>(
