@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/gdiplus_session.h"
+#include "support/png_encoder.h"
 #include "support/host_functions.h"
 #include "support/message_boxes.h"
 #include "support/plugin_library.h"

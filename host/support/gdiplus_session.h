@@ -28,9 +28,6 @@ private:
     bool ok_ = false;
 };
 
-// Writes the image as PNG; true on success.
-bool savePng(Gdiplus::Image& image, const std::string& path);
-
 // Reads one pixel (ARGB) of a GDI+ bitmap.
 bool pixelAt(Gdiplus::Image& image, int x, int y, Gdiplus::ARGB& out);
 

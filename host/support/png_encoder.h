@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
+#include <gdiplus.h>
+
 #include <string>
 
-namespace tideglass::host {
+namespace host {
 
-// `image` is a GDI+ image (GpImage*); false when GDI+ could not write the file.
-bool saveImagePng(void* image, const std::wstring& path);
-// Copies a device-dependent or DIB bitmap into a GDI+ bitmap and writes it.
-bool saveBitmapPng(HBITMAP bitmap, const std::wstring& path);
+bool savePng(Gdiplus::Image& image, const std::string& path);
+// Copies a device-dependent or DIB bitmap into a GDI+ bitmap and writes that.
+bool savePng(HBITMAP bitmap, const std::string& path);
 
-}  // namespace tideglass::host
+}  // namespace host

@@ -9,6 +9,8 @@
 #include "platform/win32/gdi_graphics.h"
 #include "render/renderer.h"
 #include "e2e/support/render_support.h"
+#include "platform/win32/win32_console.h"
+#include "support/gdiplus_session.h"
 
 using namespace tideglass;
 using namespace tideglass::e2e;
@@ -37,7 +39,7 @@ void fillConsole(HANDLE output, int16_t columns, int16_t rows) {
 }
 
 void measure(HANDLE output, int16_t columns, int16_t rows) {
-    ConsoleScreenBuffer screen;
+    win32::Win32ScreenBuffer screen;
     win32::GdiGraphics graphics;
     fillConsole(output, columns, rows);
     for (bool rowRun : {true, false}) {
@@ -68,7 +70,7 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
 }  // namespace
 
 int main() {
-    e2e::GdiplusSession gdiplus;
+    host::GdiplusSession gdiplus;
     if (!gdiplus.ok()) {
         std::printf("GDI+ did not start\n");
         return 1;

@@ -13,6 +13,7 @@
 
 #include "desklet/configurable.h"
 #include "e2e/support/dialog_driver.h"
+#include "support/plugin_library.h"
 #include "e2e/support/dialog_template.h"
 #include "pages/font_and_colors_page.h"
 #include "pages/resource.h"
@@ -26,15 +27,8 @@ namespace {
 
 using e2e::DialogAnswerer;
 
-std::string moduleDirectory() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of("\\/") + 1);
-}
-
 HMODULE pluginModule() {
-    static HMODULE module = LoadLibraryA((moduleDirectory() + "tideglass.dll").c_str());
+    static HMODULE module = LoadLibraryA((host::executableFolder() + "tideglass.dll").c_str());
     return module;
 }
 
@@ -55,18 +49,6 @@ public:
     Settings settings;
     std::vector<Apply> applies;
     bool failApply = false;
-};
-
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -450,21 +432,17 @@ TEST_F(PagesInSheet, FailingApplyShowsOneErrorBoxAndTheSheetCloses) {
 }
 
 TEST_F(PagesInSheet, ScreenshotsOfBothPages) {
-    GdiplusSession gdiplus;
     openSheet();
-    const std::wstring dir = [] {
-        std::string d = moduleDirectory();
-        return std::wstring(d.begin(), d.end());
-    }();
+    const std::string dir = host::executableFolder();
     HWND console = page(0);
     UpdateWindow(sheet);
     e2e::pumpUntil([] { return false; }, 100);
-    EXPECT_TRUE(e2e::saveWindowPng(console, dir + L"page_console_settings.png"));
+    EXPECT_TRUE(e2e::saveWindowPng(console, dir + "page_console_settings.png"));
     HWND colors = page(1);
     UpdateWindow(sheet);
     e2e::pumpUntil([] { return false; }, 100);
-    EXPECT_TRUE(e2e::saveWindowPng(colors, dir + L"page_font_and_colors.png"));
-    EXPECT_TRUE(e2e::saveWindowPng(sheet, dir + L"sheet_font_and_colors.png"));
+    EXPECT_TRUE(e2e::saveWindowPng(colors, dir + "page_font_and_colors.png"));
+    EXPECT_TRUE(e2e::saveWindowPng(sheet, dir + "sheet_font_and_colors.png"));
 }
 
 // The procedures on a bare window: the link comes from the creation record and goes with

@@ -10,6 +10,9 @@
 #include "platform/win32/gdi_graphics.h"
 #include "render/renderer.h"
 #include "e2e/support/render_support.h"
+#include "platform/win32/win32_console.h"
+#include "support/plugin_library.h"
+#include "support/png_encoder.h"
 
 namespace tideglass::e2e {
 namespace {
@@ -20,8 +23,6 @@ constexpr int16_t kRows = 25;
 class RenderEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        gdiplus = std::make_unique<GdiplusSession>();
-        ASSERT_TRUE(gdiplus->ok());
         output = openTestConsole(kColumns, kRows);
         ASSERT_NE(output, nullptr);
     }
@@ -29,10 +30,8 @@ public:
         if (output)
             CloseHandle(output);
         FreeConsole();
-        gdiplus.reset();
     }
 
-    std::unique_ptr<GdiplusSession> gdiplus;
     HANDLE output = nullptr;
 };
 
@@ -96,7 +95,7 @@ protected:
     HANDLE output = nullptr;
     RendererConfig config = defaults();
     win32::GdiGraphics graphics;
-    ConsoleScreenBuffer screen;
+    win32::Win32ScreenBuffer screen;
     std::unique_ptr<Renderer> renderer;
     SIZE cell{};
     float cellWidth = 0;
@@ -225,9 +224,9 @@ TEST_F(RenderE2E, OverlaySavesAsPng) {
     setCursor(output, 4, 1);
     ASSERT_TRUE(renderer->snapshot(output));
     renderer->draw(true);
-    const std::wstring path = programDirectory() + L"e2e_render_overlay.png";
-    ASSERT_TRUE(savePng(*static_cast<Gdiplus::Image*>(renderer->canvas().hostImage()), path));
-    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::string path = host::executableFolder() + "e2e_render_overlay.png";
+    ASSERT_TRUE(host::savePng(*static_cast<Gdiplus::Image*>(renderer->canvas().hostImage()), path));
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -143,7 +143,7 @@ public:
         RedrawWindow(window_, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         const std::string path = host::executableFolder() + name;
-        return tideglass::e2e::saveWindowPng(window_, std::wstring(path.begin(), path.end()));
+        return tideglass::e2e::saveWindowPng(window_, path);
     }
 
     void close() {

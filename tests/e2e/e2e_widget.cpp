@@ -12,17 +12,19 @@
 #include <vector>
 
 #include "support/gdiplus_session.h"
+#include "support/png_encoder.h"
+#include "support/render_support.h"
 #include "support/widget_host.h"
 
 namespace {
 
-using Pixels = std::vector<Gdiplus::ARGB>;
+using Pixels = std::vector<uint32_t>;
 
 struct Picture {
     UINT width = 0;
     UINT height = 0;
     Pixels pixels;
-    Gdiplus::ARGB at(UINT x, UINT y) const { return pixels[y * width + x]; }
+    uint32_t at(UINT x, UINT y) const { return pixels[y * width + x]; }
 };
 
 // Copies the overlay's pixels when the host receives it, as a host that paints it would see it.
@@ -33,18 +35,7 @@ Picture capture(Gdiplus::Image* image) {
     auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
     picture.width = bitmap->GetWidth();
     picture.height = bitmap->GetHeight();
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    Gdiplus::Rect all(0, 0, picture.width, picture.height);
-    Gdiplus::BitmapData data{};
-    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) ==
-        Gdiplus::Ok) {
-        for (UINT y = 0; y < picture.height; ++y) {
-            auto* row = reinterpret_cast<const Gdiplus::ARGB*>(
-                static_cast<const BYTE*>(data.Scan0) + y * data.Stride);
-            std::copy(row, row + picture.width, picture.pixels.begin() + y * picture.width);
-        }
-        bitmap->UnlockBits(&data);
-    }
+    picture.pixels = tideglass::e2e::readPixels(*bitmap);
     return picture;
 }
 
@@ -129,13 +120,10 @@ TEST_F(Widget, TypedCommandChangesOnlyTheRowsItTouches) {
         EXPECT_EQ(before.at(x, 0), after.at(x, 0)) << "margins never change";
     }
 
-    widget.destroy();
+    // The overlay itself goes with the desklet; the copy is what the host was shown.
     const std::string png = host::executableFolder() + "widget-echo.png";
-    if (Gdiplus::Image* overlay = widget.recorder().overlay()) {
-        (void)overlay;  // destroyed with the desklet; the copy below is what was shown
-    }
     Gdiplus::Bitmap copy(after.width, after.height, after.width * 4, PixelFormat32bppARGB,
-                         reinterpret_cast<BYTE*>(const_cast<Gdiplus::ARGB*>(after.pixels.data())));
+                         reinterpret_cast<BYTE*>(const_cast<uint32_t*>(after.pixels.data())));
     EXPECT_TRUE(host::savePng(copy, png)) << png;
 }
 

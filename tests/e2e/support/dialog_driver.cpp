@@ -40,22 +40,6 @@ private:
 
 }  // namespace
 
-bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 HWND waitForDialog(const char* caption, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -106,7 +90,7 @@ DWORD WINAPI DialogAnswerer::run(void* self) {
     return 0;
 }
 
-bool saveWindowPng(HWND window, const std::wstring& path) {
+bool saveWindowPng(HWND window, const std::string& path) {
     RECT rect{};
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left;
@@ -125,7 +109,7 @@ bool saveWindowPng(HWND window, const std::wstring& path) {
         // exactly what it shows, child controls included.
         BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
     }
-    return host::saveBitmapPng(bitmap.get(), path);
+    return host::savePng(bitmap.get(), path);
 }
 
 }  // namespace tideglass::e2e

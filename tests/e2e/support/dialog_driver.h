@@ -8,10 +8,14 @@
 #include <functional>
 #include <string>
 
+#include "support/message_boxes.h"
+
 namespace tideglass::e2e {
 
 // Dispatches this thread's messages until `done` returns true or `timeoutMs` passes.
-bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    return host::pumpUntil(done, timeoutMs);
+}
 
 // Finds a top-level dialog (class #32770) by caption, polling until the deadline.
 HWND waitForDialog(const char* caption, DWORD timeoutMs = 5000);
@@ -42,6 +46,6 @@ private:
 };
 
 // Saves what `window` shows (with its child controls) as a PNG file; GDI+ must be running.
-bool saveWindowPng(HWND window, const std::wstring& path);
+bool saveWindowPng(HWND window, const std::string& path);
 
 }  // namespace tideglass::e2e

@@ -4,68 +4,6 @@
 
 namespace tideglass::e2e {
 
-GdiplusSession::GdiplusSession() {
-    Gdiplus::GdiplusStartupInput input;
-    status_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-}
-
-GdiplusSession::~GdiplusSession() {
-    if (ok())
-        Gdiplus::GdiplusShutdown(token_);
-}
-
-bool ConsoleScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
-    CONSOLE_SCREEN_BUFFER_INFO csbi;
-    if (!GetConsoleScreenBufferInfo(output, &csbi))
-        return false;
-    out.windowLeft = csbi.srWindow.Left;
-    out.windowTop = csbi.srWindow.Top;
-    out.cursorX = csbi.dwCursorPosition.X;
-    out.cursorY = csbi.dwCursorPosition.Y;
-    return true;
-}
-
-uint32_t ConsoleScreenBuffer::readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
-                                             uint32_t count) {
-    DWORD read = 0;
-    if (!ReadConsoleOutputCharacterA(output, dest, count, COORD{x, y}, &read))
-        return 0;
-    return read;
-}
-
-uint32_t ConsoleScreenBuffer::readAttributes(NativeHandle output, int16_t x, int16_t y,
-                                             uint16_t* dest, uint32_t count) {
-    DWORD read = 0;
-    if (!ReadConsoleOutputAttribute(output, dest, count, COORD{x, y}, &read))
-        return 0;
-    return read;
-}
-
-CellSize ConsoleScreenBuffer::largestWindow(NativeHandle output) {
-    const COORD size = GetLargestConsoleWindowSize(output);
-    return {size.X, size.Y};
-}
-
-void ConsoleScreenBuffer::setBufferSize(NativeHandle output, int16_t columns, int16_t rows) {
-    SetConsoleScreenBufferSize(output, COORD{columns, rows});
-}
-
-void ConsoleScreenBuffer::setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,
-                                    int16_t bottom) {
-    const SMALL_RECT window{left, top, right, bottom};
-    SetConsoleWindowInfo(output, TRUE, &window);
-}
-
-void ConsoleScreenBuffer::setOutputCodePage(uint32_t codePage) {
-    SetConsoleOutputCP(codePage);
-}
-uint32_t ConsoleScreenBuffer::oemCodePage() {
-    return GetOEMCP();
-}
-uint32_t ConsoleScreenBuffer::ansiCodePage() {
-    return GetACP();
-}
-
 HANDLE openTestConsole(int16_t columns, int16_t rows) {
     if (!GetConsoleWindow() && !AllocConsole())
         return nullptr;
@@ -129,21 +67,6 @@ std::vector<uint32_t> readPixels(Gdiplus::Bitmap& bitmap) {
     }
     bitmap.UnlockBits(&data);
     return pixels;
-}
-
-bool savePng(Gdiplus::Image& image, const std::wstring& path) {
-    // The PNG encoder's class id, fixed by GDI+.
-    const CLSID png = {
-        0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    return image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-}
-
-std::wstring programDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    const size_t slash = dir.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L".\\" : dir.substr(0, slash + 1);
 }
 
 }  // namespace tideglass::e2e
