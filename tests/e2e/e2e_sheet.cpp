@@ -305,7 +305,7 @@ TEST_F(Sheet, ApplyRestartsTheChildAndResetsTheTimerWhileBadRowsAreIgnored) {
         },
         5000));
     const double period = double(ticks.back() - ticks[1]) / double(ticks.size() - 2);
-    EXPECT_NEAR(period, 100.0, 25.0);
+    EXPECT_NEAR(period, 100.0, 40.0) << "a loaded machine delays timer messages";
     std::cout << "[ figures  ] poll period after Apply " << period << " ms\n";
 
     EXPECT_TRUE(sheet.finish(PSBTN_CANCEL));  // Cancel does not take an Apply back

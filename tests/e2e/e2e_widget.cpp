@@ -74,7 +74,7 @@ TEST_F(Widget, CreationSizesTheWidgetAndStartsThePollTimer) {
     ASSERT_TRUE(waitUntil([&] { return widget.timerTicks().size() >= 9; }, 6000));
     auto ticks = widget.timerTicks();
     const double period = double(ticks.back() - ticks[1]) / double(ticks.size() - 2);
-    EXPECT_NEAR(period, 250.0, 40.0);
+    EXPECT_NEAR(period, 250.0, 60.0) << "a loaded machine delays timer messages";
 }
 
 TEST_F(Widget, TypedCommandChangesOnlyTheRowsItTouches) {
