@@ -13,7 +13,8 @@ out="$PWD/build/demo"
 mkdir -p "$out"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     bash scripts/wine-prefix.sh
-    timeout 120 wine build/win32/bin/tideglass_host.exe "$(winepath -w "'"$out"'")"
+    TIDEGLASS_WINE_TIMEOUT=120 bash scripts/wine-run.sh build/win32/bin/tideglass_host.exe \
+        "$(winepath -w "'"$out"'")"
     rc=$?
     wineserver -k 2>/dev/null || true
     exit $rc'

@@ -32,7 +32,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     bash scripts/wine-prefix.sh
     # One wineserver for the whole run, started before the tests so none pays for its start.
     wineserver -p 30
-    timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
     ctest --preset win32 -j 2
     rc=$?
     wineserver -k 2>/dev/null || true
