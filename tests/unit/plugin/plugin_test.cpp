@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desklet/desklet.h"
+#include "fakes/fake_profile.h"
 #include "plugin/plugin.h"
 #include "plugin/property_pages.h"
 #include "unit/desklet/desklet_fixture.h"
@@ -63,6 +64,28 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
     EXPECT_EQ(host.calls.front().window, widget);
     EXPECT_EQ(host.last("remove"), nullptr);
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+// Saved settings are loaded only when the host names both the file and the section.
+TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
+    fakes::FakeProfile saved;
+    saved.values[{"Desklet", "columns"}] = "100";
+    Platform withProfile{console, screen, processes, ui, host, saved, graphics, locks};
+    struct Case {
+        const char* file;
+        const char* section;
+        int32_t columns;
+    };
+    for (const Case& c : {Case{"file.ini", nullptr, 80}, Case{nullptr, "Desklet", 80},
+                          Case{"file.ini", "Desklet", 100}}) {
+        saved.calls.clear();
+        std::unique_ptr<Desklet> desklet(
+            createDesklet(withProfile, widget, instance, c.file, c.section));
+        ASSERT_NE(desklet, nullptr);
+        EXPECT_EQ(desklet->currentSettings().integers.at("columns"), c.columns)
+            << (c.file ? c.file : "(null)") << " / " << (c.section ? c.section : "(null)");
+        EXPECT_EQ(saved.calls.empty(), c.columns == 80);
+    }
 }
 
 TEST_F(PluginEntry, ConsoleAlreadyTakenIsReportedAndTheWidgetRemoved) {
