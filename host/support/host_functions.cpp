@@ -10,12 +10,12 @@ HostRecorder& HostRecorder::instance() {
 }
 
 void HostRecorder::record(const HostCall& call) {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     calls_.push_back(call);
 }
 
 std::vector<HostCall> HostRecorder::calls() const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     return calls_;
 }
 
@@ -34,7 +34,7 @@ int HostRecorder::count(const std::string& name) const {
 }
 
 bool HostRecorder::last(const std::string& name, HostCall& out) const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     for (auto it = calls_.rbegin(); it != calls_.rend(); ++it) {
         if (it->name == name) {
             out = *it;
@@ -45,7 +45,7 @@ bool HostRecorder::last(const std::string& name, HostCall& out) const {
 }
 
 void HostRecorder::clear() {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     calls_.clear();
     overlay_ = nullptr;
     overlayWidth_ = overlayHeight_ = 0;
@@ -53,22 +53,22 @@ void HostRecorder::clear() {
 }
 
 Gdiplus::Image* HostRecorder::overlay() const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     return overlay_;
 }
 
 UINT HostRecorder::overlayWidth() const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     return overlayWidth_;
 }
 
 UINT HostRecorder::overlayHeight() const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     return overlayHeight_;
 }
 
 int HostRecorder::overlayCount() const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     return overlayCount_;
 }
 
@@ -80,7 +80,7 @@ void noteOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete) {
     UINT width = image != nullptr ? image->GetWidth() : 0;
     UINT height = image != nullptr ? image->GetHeight() : 0;
     {
-        Guard guard(recorder.mutex_);
+        std::lock_guard<std::mutex> guard(recorder.mutex_);
         recorder.overlay_ = image;
         recorder.overlayWidth_ = width;
         recorder.overlayHeight_ = height;

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <functional>
-#include "support/win_sync.h"
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,7 +45,7 @@ public:
 
 private:
     friend void noteOverlay(HWND, Gdiplus::Image*, BOOL);
-    mutable Mutex mutex_;
+    mutable std::mutex mutex_;
     std::vector<HostCall> calls_;
     Gdiplus::Image* overlay_ = nullptr;
     UINT overlayWidth_ = 0;

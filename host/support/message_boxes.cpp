@@ -11,29 +11,21 @@ std::string messageBoxText(HWND box) {
 }
 
 BoxWatcher::BoxWatcher(std::string caption) : caption_(std::move(caption)) {
-    thread_ = CreateThread(nullptr, 0, &BoxWatcher::threadMain, this, 0, nullptr);
-}
-
-DWORD WINAPI BoxWatcher::threadMain(LPVOID self) {
-    static_cast<BoxWatcher*>(self)->run();
-    return 0;
+    thread_ = std::thread([this] { run(); });
 }
 
 BoxWatcher::~BoxWatcher() {
-    InterlockedExchange(&stop_, 1);
-    if (thread_ != nullptr) {
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-    }
+    stop_ = true;
+    thread_.join();
 }
 
 std::vector<SeenBox> BoxWatcher::boxes() const {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     return boxes_;
 }
 
 void BoxWatcher::clear() {
-    Guard guard(mutex_);
+    std::lock_guard<std::mutex> guard(mutex_);
     boxes_.clear();
 }
 
@@ -59,7 +51,7 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
     if (GetDlgItem(window, 0xFFFF) == nullptr)
         return TRUE;
 
-    Guard guard(watcher->mutex_);
+    std::lock_guard<std::mutex> guard(watcher->mutex_);
     auto known = std::find_if(watcher->open_.begin(), watcher->open_.end(),
                               [window](const Open& o) { return o.window == window; });
     const DWORD now = GetTickCount();
@@ -74,11 +66,11 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
 }
 
 void BoxWatcher::run() {
-    while (InterlockedCompareExchange(&stop_, 0, 0) == 0) {
+    while (!stop_) {
         EnumWindows(&BoxWatcher::visit, reinterpret_cast<LPARAM>(this));
         {
             // Forget boxes that are gone so a later box reusing the handle is seen again.
-            Guard guard(mutex_);
+            std::lock_guard<std::mutex> guard(mutex_);
             open_.erase(std::remove_if(open_.begin(), open_.end(),
                                        [](const Open& o) { return !IsWindow(o.window); }),
                         open_.end());

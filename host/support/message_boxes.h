@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
-
-#include "support/win_sync.h"
 
 namespace host {
 
@@ -34,20 +35,19 @@ public:
 
 private:
     void run();
-    static DWORD WINAPI threadMain(LPVOID self);
     static BOOL CALLBACK visit(HWND window, LPARAM self);
 
     std::string caption_;
-    volatile LONG stop_ = 0;
-    mutable Mutex mutex_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
     std::vector<SeenBox> boxes_;
     struct Open {
         HWND window;
         DWORD seenAt;
     };
     std::vector<Open> open_;
-    volatile DWORD closeDelay_ = 0;
-    HANDLE thread_ = nullptr;
+    std::atomic<DWORD> closeDelay_{0};
+    std::thread thread_;
 };
 
 // Reads a message box's text (the static control 0xFFFF).

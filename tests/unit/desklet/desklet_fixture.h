@@ -20,7 +20,7 @@
 
 namespace tideglass::desklet_test {
 
-// Stands in for the drawing fake until the renderer's own is available. Canvases log their
+// A drawing double for the desklet tests: canvases can be made to throw, log their
 // creation and destruction and notice when they die while the host still shows them.
 class TestGraphics : public Graphics {
 public:
