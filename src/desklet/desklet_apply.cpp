@@ -6,8 +6,8 @@
 #include "desklet/messages.h"
 #include "desklet/renderer_settings.h"
 #include "desklet/report_current.h"
-#include "plugin/host.h"
-#include "plugin/user_interface.h"
+#include "ports/host.h"
+#include "ports/user_interface.h"
 #include "render/renderer.h"
 #include "settings/keys.h"
 

@@ -7,7 +7,7 @@
 #include "desklet/desklet.h"
 #include "desklet/messages.h"
 #include "desklet/scope_guard.h"
-#include "plugin/user_interface.h"
+#include "ports/user_interface.h"
 #include "render/renderer.h"
 #include "settings/persistence.h"
 

@@ -4,8 +4,8 @@
 #include "desklet/desklet.h"
 #include "desklet/messages.h"
 #include "desklet/report_current.h"
-#include "plugin/host.h"
-#include "plugin/user_interface.h"
+#include "ports/host.h"
+#include "ports/user_interface.h"
 #include "render/renderer.h"
 #include "settings/keys.h"
 

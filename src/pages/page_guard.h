@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "plugin/error_report.h"
+#include "ports/error_report.h"
 
 namespace tideglass {
 

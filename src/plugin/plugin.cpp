@@ -6,8 +6,8 @@
 #include <string>
 
 #include "desklet/desklet.h"
-#include "plugin/error_report.h"
-#include "plugin/host.h"
+#include "ports/error_report.h"
+#include "ports/host.h"
 #include "plugin/property_pages.h"
 
 namespace tideglass {

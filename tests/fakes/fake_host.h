@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host.h"
+#include "ports/host.h"
 
 namespace tideglass::fakes {
 

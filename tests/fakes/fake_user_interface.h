@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/user_interface.h"
+#include "ports/user_interface.h"
 
 namespace tideglass::fakes {
 

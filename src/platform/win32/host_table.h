@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "plugin/host.h"
+#include "ports/host.h"
 
 namespace tideglass::win32 {
 

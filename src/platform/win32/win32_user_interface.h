@@ -1,7 +1,7 @@
 // The user-interface port over user32: error boxes, the poll timer and forwarded input.
 #pragma once
 
-#include "plugin/user_interface.h"
+#include "ports/user_interface.h"
 
 namespace tideglass::win32 {
 

@@ -1,6 +1,6 @@
-#include "plugin/error_report.h"
+#include "ports/error_report.h"
 
-#include "plugin/user_interface.h"
+#include "ports/user_interface.h"
 
 namespace tideglass {
 
