@@ -60,6 +60,17 @@ void startOnSystemDrive() {
     SetCurrentDirectoryA(root.c_str());
 }
 
+// The plug-in takes its console's handles from the process's standard handles once it has
+// allocated the console, and the system fills in only those that are not set. A program started
+// from the desktop has none; a host started with its output redirected (by a script or a test)
+// would hand the plug-in a file instead of the console. The C runtime keeps its own copies, so
+// the host's messages still reach the redirected output.
+void clearStandardHandles() {
+    SetStdHandle(STD_INPUT_HANDLE, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    SetStdHandle(STD_ERROR_HANDLE, nullptr);
+}
+
 }  // namespace
 
 int main() {
@@ -72,6 +83,7 @@ int main() {
     if (!options.error.empty())
         return fail(scripted, options.error + "\n\n" + host::kUsage);
     startOnSystemDrive();
+    clearStandardHandles();
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
@@ -81,7 +93,7 @@ int main() {
 
     host::PluginLibrary plugin(options.plugin);
     if (!plugin.loaded())
-        return fail(scripted, "The plug-in " + plugin.path() + " " + plugin.problem() + ".");
+        return fail(scripted, "The plug-in " + plugin.path() + " " + plugin.problem());
 
     // Nobody is there to close the plug-in's message boxes in a scripted run: they are printed
     // and closed.
