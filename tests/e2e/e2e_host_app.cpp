@@ -21,8 +21,9 @@
 
 namespace {
 
-// The host's menu commands (Configure, Save now and Exit) as its window receives them.
+// The host's menu commands as its window receives them.
 constexpr WPARAM kConfigure = 101;
+constexpr WPARAM kAlwaysOnTop = 102;
 constexpr WPARAM kExit = 104;
 constexpr DWORD kTimeoutMs = 20000;
 
@@ -227,6 +228,14 @@ TEST(HostApp, ShowsTheOverlayAtTheSavedPlaceAndKeepsWhereItWasDragged) {
         EXPECT_TRUE(host::pumpUntil(
             [&] { return windowRect(widget).left == 173 && windowRect(widget).top == 107; },
             kTimeoutMs));
+        PostMessageA(widget, WM_COMMAND, kAlwaysOnTop, 0);
+        EXPECT_TRUE(host::pumpUntil(
+            [&] { return (GetWindowLongA(widget, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
+            kTimeoutMs));
+        // Logoff saves as Exit does.
+        SendMessageTimeoutA(widget, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kTimeoutMs, nullptr);
+        EXPECT_EQ(e2e::readIniValue(ini, "W.host", "left"), "173");
+        EXPECT_EQ(e2e::readIniValue(ini, "W.host", "z-order"), "on-top");
         PostMessageA(widget, WM_COMMAND, kExit, 0);
         EXPECT_EQ(host.wait(), 0u) << host.output();
     }
@@ -235,6 +244,7 @@ TEST(HostApp, ShowsTheOverlayAtTheSavedPlaceAndKeepsWhereItWasDragged) {
     ASSERT_NE(widget, nullptr) << again.output();
     EXPECT_EQ(windowRect(widget).left, 173);
     EXPECT_EQ(windowRect(widget).top, 107);
+    EXPECT_NE(GetWindowLongA(widget, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 }
 
 // Configure opens the plug-in's own pages; a wider margin accepted with OK widens the widget at
