@@ -80,6 +80,8 @@ void HostApp::exit(int exitCode) {
         desklet_ = nullptr;
         plugin_.entry().OnDestroy(desklet, window_.handle());
     }
+    // The plug-in's images are gone with it.
+    recorder.clear();
     window_.destroy();
     exitCode_ = exitCode;
     finished_ = true;

@@ -15,6 +15,7 @@
 
 #include "e2e/support/dialog_driver.h"
 #include "pages/resource.h"
+#include "platform/win32/host_table.h"
 #include "support/message_boxes.h"
 #include "support/plugin_library.h"
 #include "support/widget_host.h"
@@ -144,6 +145,13 @@ std::unique_ptr<Gdiplus::Bitmap> loadPng(const std::string& path) {
 }
 
 }  // namespace
+
+// The host support this program shares with tideglass-host.exe exports every name the plug-in's
+// table looks up, undecorated, so the table fills as in a full widget host.
+TEST(HostApp, ExportsEveryHostFunctionThePlugInLooksUp) {
+    for (const char* name : tideglass::win32::kHostFunctionNames)
+        EXPECT_NE(GetProcAddress(GetModuleHandleA(nullptr), name), nullptr) << name;
+}
 
 struct StartupFailure {
     const char* plugin;
