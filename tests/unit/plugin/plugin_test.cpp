@@ -70,7 +70,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console, screen, processes, ui, host, saved, graphics, locks};
+    Platform withProfile{console, screen,   processes, ui,    host,
+                         saved,   graphics, locks,     input, keyboard};
     struct Case {
         const char* file;
         const char* section;
@@ -109,7 +110,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console, screen, processes, oddUi, host, profile, graphics, locks};
+    Platform odd{console, screen,   processes, oddUi, host,
+                 profile, graphics, locks,     input, keyboard};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
