@@ -51,6 +51,7 @@ bool HostApp::start() {
         exit(1);
         return false;
     }
+    window_.show();
     return true;
 }
 

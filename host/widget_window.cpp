@@ -97,11 +97,12 @@ bool WidgetWindow::create(POINT position, bool onTop, Events events) {
     const DWORD extended = WS_EX_LAYERED | WS_EX_TOOLWINDOW | (onTop ? WS_EX_TOPMOST : 0);
     window_ = CreateWindowExA(extended, kClassName, "Tideglass", WS_POPUP, position.x, position.y,
                               1, 1, nullptr, nullptr, instance, this);
-    if (window_ == nullptr)
-        return false;
+    return window_ != nullptr;
+}
+
+void WidgetWindow::show() {
     ShowWindow(window_, SW_SHOWNORMAL);
     applyZOrder();
-    return true;
 }
 
 void WidgetWindow::destroy() {

@@ -33,7 +33,10 @@ public:
     WidgetWindow(const WidgetWindow&) = delete;
     WidgetWindow& operator=(const WidgetWindow&) = delete;
 
+    // Creates the window hidden: it is shown once the plug-in has its widget, so the activation
+    // that showing brings reaches the plug-in.
     bool create(POINT position, bool onTop, Events events);
+    void show();
     HWND handle() const { return window_; }
     void destroy();
 
