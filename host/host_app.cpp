@@ -19,7 +19,10 @@ HostApp::~HostApp() {
 }
 
 bool HostApp::start() {
-    const Placement placement = ini_.loadPlacement();
+    Placement placement = ini_.loadPlacement();
+    // A place saved on a screen that is no longer there would leave the widget out of reach.
+    if (MonitorFromPoint(placement.position, MONITOR_DEFAULTTONULL) == nullptr)
+        placement.position = Placement().position;
     WidgetWindow::Events events;
     events.forward = [this](UINT message, WPARAM wParam, LPARAM lParam) {
         if (desklet_ != nullptr)
