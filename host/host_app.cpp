@@ -34,9 +34,12 @@ bool HostApp::start() {
     events.command = [this](WPARAM id) { command(id); };
     events.close = [this] { exit(); };
     events.endSession = [this] { save(); };
+    // The host's own keys are written at once, so the place holds even if the host is killed.
+    events.moved = [this] { savePlacement(); };
     if (!window_.create(placement.position, placement.onTop, events)) {
         std::fprintf(stderr, "the widget's window could not be created: %s\n",
                      systemErrorText(GetLastError()).c_str());
+        exit(2);
         return false;
     }
 
@@ -62,6 +65,10 @@ void HostApp::save() {
     if (desklet_ == nullptr)
         return;
     plugin_.entry().OnSave(desklet_, ini_.file().c_str(), ini_.section().c_str(), FALSE);
+    savePlacement();
+}
+
+void HostApp::savePlacement() {
     Placement placement;
     placement.position = window_.position();
     placement.onTop = window_.onTop();

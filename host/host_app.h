@@ -39,6 +39,7 @@ public:
     bool snapshot(const std::string& path) const;
 
 private:
+    void savePlacement();
     void command(WPARAM id);
     void checkRemoved();
 

@@ -240,8 +240,9 @@ TEST(HostApp, ShowsTheOverlayAtTheSavedPlaceAndKeepsWhereItWasDragged) {
         EXPECT_TRUE(host::pumpUntil(
             [&] { return (GetWindowLongA(widget, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
             kTimeoutMs));
-        // Logoff saves as Exit does.
+        // Logoff saves the plug-in's settings as Exit does.
         SendMessageTimeoutA(widget, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kTimeoutMs, nullptr);
+        EXPECT_EQ(e2e::readIniValue(ini, "W", "columns"), "80");
         EXPECT_EQ(e2e::readIniValue(ini, "W.host", "left"), "173");
         EXPECT_EQ(e2e::readIniValue(ini, "W.host", "z-order"), "on-top");
         PostMessageA(widget, WM_COMMAND, kExit, 0);
