@@ -12,7 +12,15 @@ struct ScreenInfo {
     int16_t windowTop = 0;
     int16_t cursorX = 0;
     int16_t cursorY = 0;
+    int16_t bufferColumns = 0;
+    int16_t bufferRows = 0;
 };
+
+// What a grid cell beyond the edges of the console's buffer reads as. Attribute 0 gives the cell
+// no colour of its own (black on black), so with black drawn transparent only the widget's
+// background shows there.
+constexpr char kBlankCharacter = ' ';
+constexpr uint16_t kBlankAttribute = 0;
 
 struct CellSize {
     int16_t columns = 0;
@@ -26,13 +34,17 @@ public:
     ScreenBuffer& operator=(const ScreenBuffer&) = delete;
     virtual ~ScreenBuffer() = default;
 
+    // The window's origin, the cursor and the buffer's size; false when they cannot be had.
     virtual bool info(NativeHandle output, ScreenInfo& out) = 0;
-    // Linear reads from cell (x, y) on through the buffer's rows; return the count read (0 on
-    // failure).
-    virtual uint32_t readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
-                                    uint32_t count) = 0;
-    virtual uint32_t readAttributes(NativeHandle output, int16_t x, int16_t y, uint16_t* dest,
-                                    uint32_t count) = 0;
+    // Reads the rectangle of columns x rows cells whose top-left cell is the window's
+    // (screen.windowLeft, screen.windowTop) into row-major grids of `columns` cells a row,
+    // whatever the buffer's own width; cells beyond the buffer's edges (screen.bufferColumns x
+    // screen.bufferRows) come back blank. Characters are bytes in the console's output code
+    // page, one per cell. `attributes` may be null when only the characters are wanted. Returns
+    // how many grid rows, from the top, were read: all of them, fewer when a read failed part-way,
+    // 0 when nothing could be read.
+    virtual int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns,
+                               int32_t rows, char* characters, uint16_t* attributes) = 0;
     virtual CellSize largestWindow(NativeHandle output) = 0;  // 0 x 0 when it cannot be had
     virtual void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) = 0;
     virtual void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,

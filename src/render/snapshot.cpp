@@ -30,15 +30,19 @@ bool Renderer::snapshot(NativeHandle output) {
     if (!s.screen.info(output, info))
         return false;
 
-    const uint32_t nc =
-        std::min(s.cellCount, s.screen.readCharacters(output, info.windowLeft, info.windowTop,
-                                                      s.incomingCharacters.data(), s.cellCount));
+    // The window is read as a rectangle of the grid's size, so a console whose buffer or window
+    // is narrower or wider than the grid still shows row for row.
+    const bool withAttributes = !rowRunMode(s.config);
+    const int32_t rowsRead =
+        std::clamp(s.screen.readWindow(output, info, s.config.columns, s.config.rows,
+                                       s.incomingCharacters.data(),
+                                       withAttributes ? s.incomingAttributes.data() : nullptr),
+                   0, s.config.rows);
+    const uint32_t nc = uint32_t(rowsRead) * uint32_t(s.config.columns);
     carryOverUnread(s.incomingCharacters, s.characters, nc);
     uint32_t na = 0;
-    if (!rowRunMode(s.config)) {
-        na = std::min(s.cellCount,
-                      s.screen.readAttributes(output, info.windowLeft, info.windowTop,
-                                              s.incomingAttributes.data(), s.cellCount));
+    if (withAttributes) {
+        na = nc;
         carryOverUnread(s.incomingAttributes, s.attributes, na);
     }
 

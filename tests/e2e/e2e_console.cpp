@@ -55,11 +55,11 @@ protected:
             return std::string();
         ScreenInfo info;
         EXPECT_TRUE(screen.info(output, info));
-        const uint32_t cells = static_cast<uint32_t>(csbi.srWindow.Right - csbi.srWindow.Left + 1) *
-                               static_cast<uint32_t>(csbi.srWindow.Bottom - csbi.srWindow.Top + 1);
-        std::string text(cells, '\0');
-        text.resize(
-            screen.readCharacters(output, info.windowLeft, info.windowTop, &text[0], cells));
+        const int32_t columns = csbi.srWindow.Right - csbi.srWindow.Left + 1;
+        const int32_t rows = csbi.srWindow.Bottom - csbi.srWindow.Top + 1;
+        std::string text(size_t(columns) * size_t(rows), '\0');
+        const int32_t read = screen.readWindow(output, info, columns, rows, &text[0], nullptr);
+        text.resize(size_t(read) * size_t(columns));
         return text;
     }
 
@@ -105,13 +105,14 @@ TEST_F(ConsoleE2E, ScreenBufferReadsCharactersAttributesAndCursor) {
     ScreenInfo info;
     ASSERT_TRUE(screen.info(output, info));
     EXPECT_EQ(info.cursorX - info.windowLeft, 9);
-    char chars[9] = {};
-    ASSERT_EQ(screen.readCharacters(output, info.windowLeft, info.cursorY, chars, 9), 9u);
-    EXPECT_EQ(std::string(chars, 9), text);
+    info.windowTop = info.cursorY;  // the cursor's row as a one-row window
+    char chars[12] = {};
     uint16_t attributes[12] = {};
-    ASSERT_EQ(screen.readAttributes(output, info.windowLeft, info.cursorY, attributes, 12), 12u);
+    ASSERT_EQ(screen.readWindow(output, info, 12, 1, chars, attributes), 1);
+    EXPECT_EQ(std::string(chars, 9), text);
     EXPECT_NE(attributes[0], 0);
-    EXPECT_EQ(screen.readCharacters(nullptr, 0, 0, chars, 9), 0u) << "a failed read counts 0";
+    EXPECT_EQ(screen.readWindow(nullptr, info, 12, 1, chars, attributes), 0)
+        << "a failed read counts 0";
 }
 
 TEST_F(ConsoleE2E, CommandInterpreterRunsInTheHiddenConsole) {

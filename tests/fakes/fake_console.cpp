@@ -111,35 +111,30 @@ bool FakeScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
     if (infoFails)
         return false;
     out = screen;
+    out.bufferColumns = static_cast<int16_t>(bufferColumns);
+    out.bufferRows = static_cast<int16_t>(bufferRows);
     return true;
 }
 
-uint32_t FakeScreenBuffer::readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
-                                          uint32_t count) {
-    record("readCharacters", output);
-    ++characterReads;
-    if (readCharactersFails || x < 0 || y < 0)
+int32_t FakeScreenBuffer::readWindow(NativeHandle output, const ScreenInfo& at, int32_t columns,
+                                     int32_t rows, char* characters, uint16_t* attrs) {
+    record("readWindow", output);
+    ++windowReads;
+    if (readFails)
         return 0;
-    const size_t start = static_cast<size_t>(y) * bufferColumns + x;
-    if (start >= cells.size())
-        return 0;
-    const size_t n = std::min<size_t>(count, cells.size() - start);
-    std::copy_n(cells.begin() + start, n, dest);
-    return static_cast<uint32_t>(n);
-}
-
-uint32_t FakeScreenBuffer::readAttributes(NativeHandle output, int16_t x, int16_t y, uint16_t* dest,
-                                          uint32_t count) {
-    record("readAttributes", output);
-    ++attributeReads;
-    if (readAttributesFails || x < 0 || y < 0)
-        return 0;
-    const size_t start = static_cast<size_t>(y) * bufferColumns + x;
-    if (start >= attributes.size())
-        return 0;
-    const size_t n = std::min<size_t>(count, attributes.size() - start);
-    std::copy_n(attributes.begin() + start, n, dest);
-    return static_cast<uint32_t>(n);
+    for (int32_t r = 0; r < rows; ++r) {
+        for (int32_t c = 0; c < columns; ++c) {
+            const int32_t x = at.windowLeft + c;
+            const int32_t y = at.windowTop + r;
+            const bool inside = x >= 0 && y >= 0 && x < bufferColumns && y < bufferRows;
+            const size_t from = inside ? size_t(y) * size_t(bufferColumns) + size_t(x) : 0;
+            const size_t to = size_t(r) * size_t(columns) + size_t(c);
+            characters[to] = inside ? cells[from] : kBlankCharacter;
+            if (attrs)
+                attrs[to] = inside ? attributes[from] : kBlankAttribute;
+        }
+    }
+    return rows;
 }
 
 CellSize FakeScreenBuffer::largestWindow(NativeHandle output) {

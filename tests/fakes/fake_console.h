@@ -68,10 +68,8 @@ public:
     explicit FakeScreenBuffer(int columns = 80, int rows = 250);
 
     bool info(NativeHandle output, ScreenInfo& out) override;
-    uint32_t readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
-                            uint32_t count) override;
-    uint32_t readAttributes(NativeHandle output, int16_t x, int16_t y, uint16_t* dest,
-                            uint32_t count) override;
+    int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns, int32_t rows,
+                       char* characters, uint16_t* attributes) override;
     CellSize largestWindow(NativeHandle output) override;
     void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) override;
     void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,
@@ -95,14 +93,12 @@ public:
     uint32_t outputCodePage = 0;
 
     bool infoFails = false;
-    bool readCharactersFails = false;
-    bool readAttributesFails = false;
+    bool readFails = false;
 
     std::vector<WindowCall> windowCalls;
     std::vector<SizeCall> bufferSizeCalls;
     std::vector<NativeHandle> handlesSeen;  // the output handle of every call
-    int characterReads = 0;
-    int attributeReads = 0;
+    int windowReads = 0;
     std::vector<std::string> calls;
     std::vector<std::string>* log = nullptr;
 

@@ -2,6 +2,10 @@
 // reading and sizing its screen buffer, and typing into its input buffer.
 #pragma once
 
+#include <windows.h>
+
+#include <vector>
+
 #include "console/console_host.h"
 #include "console/console_input.h"
 #include "console/screen_buffer.h"
@@ -31,10 +35,8 @@ public:
 class Win32ScreenBuffer final : public ScreenBuffer {
 public:
     bool info(NativeHandle output, ScreenInfo& out) override;
-    uint32_t readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
-                            uint32_t count) override;
-    uint32_t readAttributes(NativeHandle output, int16_t x, int16_t y, uint16_t* dest,
-                            uint32_t count) override;
+    int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns, int32_t rows,
+                       char* characters, uint16_t* attributes) override;
     CellSize largestWindow(NativeHandle output) override;
     void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) override;
     void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,
@@ -42,6 +44,14 @@ public:
     void setOutputCodePage(uint32_t codePage) override;
     uint32_t oemCodePage() override;
     uint32_t ansiCodePage() override;
+
+private:
+    bool readBand(HANDLE output, const SMALL_RECT& band, int32_t columns, UINT codePage,
+                  char* characters, uint16_t* attributes);
+
+    // Kept between reads so that a tick allocates nothing.
+    std::vector<CHAR_INFO> cells_;
+    std::vector<WCHAR> wide_;
 };
 
 }  // namespace tideglass::win32

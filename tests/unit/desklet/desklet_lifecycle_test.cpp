@@ -102,9 +102,9 @@ TEST_F(DeskletTest, FirstWidgetKeepsWorkingWhenASecondIsRefused) {
     EXPECT_THROW(create(), std::runtime_error);
     EXPECT_TRUE(console.allocated);
     EXPECT_EQ(console.installedHandlers, 1) << "the refused widget installs and removes nothing";
-    const auto ticksBefore = screen.characterReads;
+    const auto ticksBefore = screen.windowReads;
     first->processMessage(0x113, 1, 0);
-    EXPECT_EQ(screen.characterReads, ticksBefore + 1);
+    EXPECT_EQ(screen.windowReads, ticksBefore + 1);
 }
 
 // Leaving the console allocated would make every later widget in this host fail.

@@ -1,6 +1,6 @@
 // A scripted console screen buffer for the renderer tests: a character and attribute buffer
-// of a fixed width that reads run through linearly, a window origin and a cursor, and switches
-// that make each call fail.
+// of a fixed size read as rectangles, a window origin and a cursor, and switches that make each
+// call fail.
 #pragma once
 
 #include <algorithm>
@@ -24,21 +24,29 @@ public:
         if (failInfo)
             return false;
         out = screen;
+        out.bufferColumns = width_;
+        out.bufferRows = int16_t(characters.size() / size_t(width_));
         return true;
     }
-    uint32_t readCharacters(NativeHandle, int16_t x, int16_t y, char* dest,
-                            uint32_t count) override {
-        ++characterReads;
-        const uint32_t n = readable(x, y, count, characterLimit);
-        std::copy_n(characters.begin() + offset(x, y), n, dest);
-        return n;
-    }
-    uint32_t readAttributes(NativeHandle, int16_t x, int16_t y, uint16_t* dest,
-                            uint32_t count) override {
-        ++attributeReads;
-        const uint32_t n = readable(x, y, count, attributeLimit);
-        std::copy_n(attributes.begin() + offset(x, y), n, dest);
-        return n;
+    int32_t readWindow(NativeHandle, const ScreenInfo& at, int32_t columns, int32_t rows,
+                       char* chars, uint16_t* attrs) override {
+        ++windowReads;
+        attributeReads += attrs ? 1 : 0;
+        const int32_t height = int32_t(characters.size() / size_t(width_));
+        const int32_t read = std::min(rows, rowLimit);
+        for (int32_t r = 0; r < read; ++r) {
+            for (int32_t c = 0; c < columns; ++c) {
+                const int32_t x = at.windowLeft + c;
+                const int32_t y = at.windowTop + r;
+                const bool inside = x < width_ && y < height;
+                const size_t cell = size_t(r) * size_t(columns) + size_t(c);
+                chars[cell] = inside ? characters[offset(int16_t(x), int16_t(y))] : kBlankCharacter;
+                if (attrs)
+                    attrs[cell] =
+                        inside ? attributes[offset(int16_t(x), int16_t(y))] : kBlankAttribute;
+            }
+        }
+        return read;
     }
     CellSize largestWindow(NativeHandle) override { return {160, 62}; }
     void setBufferSize(NativeHandle, int16_t, int16_t) override {}
@@ -60,19 +68,14 @@ public:
     std::vector<char> characters;
     std::vector<uint16_t> attributes;
     bool failInfo = false;
-    uint32_t characterLimit = UINT32_MAX;  // at most this many characters per read (0: fails)
-    uint32_t attributeLimit = UINT32_MAX;
+    int32_t rowLimit = INT32_MAX;  // at most this many rows per read (0: the read fails)
     std::vector<uint32_t> codePages;
     int infoCalls = 0;
-    int characterReads = 0;
-    int attributeReads = 0;
+    int windowReads = 0;
+    int attributeReads = 0;  // reads that asked for attributes
 
 private:
     size_t offset(int16_t x, int16_t y) const { return size_t(y) * size_t(width_) + size_t(x); }
-    uint32_t readable(int16_t x, int16_t y, uint32_t count, uint32_t limit) const {
-        const size_t left = characters.size() - offset(x, y);
-        return uint32_t(std::min<size_t>({count, left, limit}));
-    }
 
     int16_t width_;
 };

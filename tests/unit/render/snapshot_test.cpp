@@ -94,21 +94,21 @@ TEST_F(SnapshotTest, FailedInfoSkipsTheTickWithoutReading) {
     screen.write(0, 0, "x");
     screen.failInfo = true;
     EXPECT_FALSE(renderer->snapshot(output));
-    EXPECT_EQ(screen.characterReads, 0);
+    EXPECT_EQ(screen.windowReads, 0);
     renderer->draw(true);
     EXPECT_TRUE(overlay().texts.empty());
     screen.failInfo = false;
     EXPECT_TRUE(renderer->snapshot(output));
 }
 
-TEST_F(SnapshotTest, FailedCharacterReadTakesNoPartInTheComparison) {
+TEST_F(SnapshotTest, FailedReadTakesNoPartInTheComparison) {
     build();
     screen.write(0, 0, "AAAA");
     ASSERT_TRUE(renderer->snapshot(output));
     screen.write(0, 0, "BBBB");
     ASSERT_TRUE(renderer->snapshot(output));  // the incoming grid now holds "AAAA"
     screen.write(0, 0, "CCCC");
-    screen.characterLimit = 0;
+    screen.rowLimit = 0;
     EXPECT_FALSE(renderer->snapshot(output));
     // A change taken for the cursor keeps the last known characters, not an older reading.
     screen.screen.cursorX = 9;
@@ -116,26 +116,65 @@ TEST_F(SnapshotTest, FailedCharacterReadTakesNoPartInTheComparison) {
     EXPECT_EQ(row(0).substr(0, 4), "BBBB");
 }
 
-TEST_F(SnapshotTest, ShortReadComparesOnlyTheCellsRead) {
+TEST_F(SnapshotTest, ShortReadComparesOnlyTheRowsRead) {
     config.ignoreStyle = false;
     build();
-    screen.characterLimit = 10;
-    screen.attributeLimit = 0;
-    screen.write(20, 0, "beyond");
-    screen.attributeAt(0, 0) = 0x4F;
+    ASSERT_TRUE(renderer->snapshot(output));  // the console's 0x07 blanks
+    screen.rowLimit = 1;
+    screen.write(20, 1, "beyond");
+    screen.attributeAt(0, 1) = 0x4F;
     EXPECT_FALSE(renderer->snapshot(output));
     screen.write(0, 0, "within");
     EXPECT_TRUE(renderer->snapshot(output));
 }
 
-TEST_F(SnapshotTest, FailedCharacterReadStillSeesAttributeChanges) {
+TEST_F(SnapshotTest, AttributeChangeInTheLastCellIsSeen) {
     config.ignoreStyle = false;
     build();
-    screen.characterLimit = 0;
-    screen.attributeAt(79, 24) = 0x1F;  // the last cell
+    ASSERT_TRUE(renderer->snapshot(output));
+    screen.attributeAt(79, 24) = 0x1F;
     EXPECT_TRUE(renderer->snapshot(output));
     EXPECT_FALSE(renderer->snapshot(output));
 }
+
+// A child may size the console to anything; the grid shows its window row for row, with blanks
+// where the buffer ends.
+struct WindowCase {
+    int16_t bufferColumns, bufferRows, windowLeft, windowTop;
+};
+
+class ResizedConsole : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(ResizedConsole, GridShowsTheWindowRowForRow) {
+    const WindowCase& p = GetParam();
+    ScriptedScreen screen(p.bufferColumns, p.bufferRows);
+    auto cellAt = [](int x, int y) { return char('a' + (x * 7 + y * 3) % 26); };
+    for (int16_t y = 0; y < p.bufferRows; ++y) {
+        for (int16_t x = 0; x < p.bufferColumns; ++x)
+            screen.write(x, y, std::string(1, cellAt(x, y)));
+    }
+    screen.screen.windowLeft = p.windowLeft;
+    screen.screen.windowTop = p.windowTop;
+    fakes::FakeGraphics graphics;
+    Renderer renderer(defaultConfig(), graphics, screen);
+    ASSERT_TRUE(renderer.snapshot(nullptr));
+    renderer.draw(false);
+    const auto& texts = graphics.lastCanvas().texts;
+    ASSERT_EQ(texts.size(), 25u);
+    for (int r = 0; r < 25; ++r) {
+        std::string expected;
+        for (int c = 0; c < 80; ++c) {
+            const int x = p.windowLeft + c, y = p.windowTop + r;
+            expected += x < p.bufferColumns && y < p.bufferRows ? cellAt(x, y) : ' ';
+        }
+        EXPECT_EQ(texts[size_t(r)].bytes, expected) << "row " << r;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ResizedConsole,
+                         ::testing::Values(WindowCase{40, 10, 0, 0}, WindowCase{200, 80, 0, 0},
+                                           WindowCase{200, 80, 150, 70},
+                                           WindowCase{80, 250, 0, 240}));
 
 }  // namespace
 }  // namespace tideglass::testing

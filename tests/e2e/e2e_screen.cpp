@@ -1,0 +1,162 @@
+// What the widget shows of the console when a program changes the console under it: its size,
+// and whether its cursor is shown. The test process owns the console the plug-in allocated, so
+// it plays the program itself through CONOUT$.
+#include <windows.h>
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/render_support.h"
+#include "support/widget_host.h"
+
+namespace {
+
+constexpr int kColumns = 80;  // the widget's default grid
+constexpr int kRows = 25;
+constexpr int kMargin = 8;
+constexpr uint32_t kBackground = 0x80000000;  // default colour and alpha, ARGB
+
+struct Picture {
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(UINT x, UINT y) const { return pixels[y * width + x]; }
+    // Whether any pixel of a grid cell, one pixel in from its sides, differs from the background.
+    bool inked(int column, int row) const {
+        const double cellWidth = double(width - 2 * kMargin) / kColumns;
+        const UINT cellHeight = (height - 2 * kMargin) / kRows;
+        const UINT left = kMargin + UINT(column * cellWidth) + 1;
+        const UINT right = kMargin + UINT((column + 1) * cellWidth) - 1;
+        for (UINT y = kMargin + row * cellHeight; y < kMargin + (row + 1) * cellHeight; ++y) {
+            for (UINT x = left; x < right; ++x) {
+                if (at(x, y) != kBackground)
+                    return true;
+            }
+        }
+        return false;
+    }
+    // Whether every pixel of a grid cell is opaque (the cursor cell).
+    bool opaque(int column, int row) const {
+        const double cellWidth = double(width - 2 * kMargin) / kColumns;
+        const UINT cellHeight = (height - 2 * kMargin) / kRows;
+        for (UINT y = kMargin + row * cellHeight; y < kMargin + (row + 1) * cellHeight; ++y) {
+            for (UINT x = kMargin + UINT(column * cellWidth);
+                 x < kMargin + UINT((column + 1) * cellWidth); ++x) {
+                if ((at(x, y) >> 24) != 0xFF)
+                    return false;
+            }
+        }
+        return true;
+    }
+};
+
+class ConsoleOutput {
+public:
+    ConsoleOutput()
+        : handle_(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr)) {}
+    ~ConsoleOutput() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    ConsoleOutput(const ConsoleOutput&) = delete;
+    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class Screen : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(widget.loaded());
+        widget.recorder().onOverlay = [this](Gdiplus::Image* image) {
+            auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
+            Picture picture;
+            picture.width = bitmap->GetWidth();
+            picture.height = bitmap->GetHeight();
+            picture.pixels = tideglass::e2e::readPixels(*bitmap);
+            pictures.push_back(picture);
+        };
+    }
+    // Until the newest overlay the host received passes `check`.
+    bool waitForPicture(const std::function<bool(const Picture&)>& check) {
+        return host::pumpUntil([&] { return !pictures.empty() && check(pictures.back()); }, 5000);
+    }
+    bool promptShown() {
+        for (const auto& row : e2e::consoleRows())
+            if (row.find('>') != std::string::npos)
+                return true;
+        return false;
+    }
+
+    e2e::WidgetHost widget;
+    std::vector<Picture> pictures;
+};
+
+struct ConsoleSize {
+    SHORT columns, rows;
+    bool perCell;  // characters and attributes read together, or characters alone
+};
+
+class ResizedConsole : public Screen, public testing::WithParamInterface<ConsoleSize> {};
+
+// A program sizes the console as `mode con` does on Windows; the window cannot outgrow the
+// screen, the buffer can.
+TEST_P(ResizedConsole, WidgetShowsTheConsoleWindowRowForRow) {
+    const ConsoleSize size = GetParam();
+    const std::string ini = e2e::tempFile("tideglass-screen.ini");
+    WritePrivateProfileStringA("Desklet", "ignore-style", size.perCell ? "0" : "1", ini.c_str());
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+    ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
+    ConsoleOutput out;
+    ASSERT_NE(out.get(), INVALID_HANDLE_VALUE);
+    const COORD largest = GetLargestConsoleWindowSize(out.get());
+    const SMALL_RECT tiny{0, 0, 2, 2};
+    SetConsoleWindowInfo(out.get(), TRUE, &tiny);
+    ASSERT_TRUE(SetConsoleScreenBufferSize(out.get(), COORD{size.columns, size.rows}));
+    const SMALL_RECT window{0, 0, SHORT(std::min(size.columns, largest.X) - 1),
+                            SHORT(std::min(size.rows, largest.Y) - 1)};
+    ASSERT_TRUE(SetConsoleWindowInfo(out.get(), TRUE, &window));
+
+    // A staircase: row y of the buffer has ink in its first y + 1 cells.
+    for (SHORT y = 0; y < size.rows; ++y) {
+        std::string row(size_t(size.columns), ' ');
+        for (SHORT x = 0; x < size.columns && x <= y; ++x)
+            row[size_t(x)] = '#';
+        DWORD written = 0;
+        WriteConsoleOutputCharacterA(out.get(), row.data(), DWORD(row.size()), COORD{0, y},
+                                     &written);
+    }
+    SetConsoleCursorPosition(out.get(), COORD{0, 0});
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    ASSERT_TRUE(GetConsoleScreenBufferInfo(out.get(), &info));
+    ASSERT_EQ(info.srWindow.Left, 0);
+    ASSERT_EQ(info.srWindow.Top, 0);
+
+    auto showsTheWindow = [&](const Picture& p) {
+        for (int r = 0; r < kRows; ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                const bool ink = c < size.columns && r < size.rows && c <= r;
+                if (p.inked(c, r) != ink)
+                    return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(waitForPicture(showsTheWindow));
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ResizedConsole,
+                         testing::Values(ConsoleSize{40, 10, false}, ConsoleSize{200, 80, false},
+                                         ConsoleSize{40, 10, true}, ConsoleSize{200, 80, true}));
+
+}  // namespace
