@@ -14,6 +14,7 @@ struct ScreenInfo {
     int16_t cursorY = 0;
     int16_t bufferColumns = 0;
     int16_t bufferRows = 0;
+    bool cursorVisible = true;  // false only when the console says its cursor is hidden
 };
 
 // What a grid cell beyond the edges of the console's buffer reads as. Attribute 0 gives the cell
@@ -34,7 +35,8 @@ public:
     ScreenBuffer& operator=(const ScreenBuffer&) = delete;
     virtual ~ScreenBuffer() = default;
 
-    // The window's origin, the cursor and the buffer's size; false when they cannot be had.
+    // The window's origin, the cursor and its visibility, and the buffer's size; false when the
+    // window's origin cannot be had.
     virtual bool info(NativeHandle output, ScreenInfo& out) = 0;
     // Reads the rectangle of columns x rows cells whose top-left cell is the window's
     // (screen.windowLeft, screen.windowTop) into row-major grids of `columns` cells a row,

@@ -109,8 +109,8 @@ void Renderer::draw(bool focused) {
     text->setTextColor(base.text);
     text->setBackgroundColor(base.background);
 
-    const bool cursorShown = focused && s.cursorColumn >= 0 && s.cursorColumn < c.columns &&
-                             s.cursorRow >= 0 && s.cursorRow < c.rows;
+    const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
+                             s.cursorColumn < c.columns && s.cursorRow >= 0 && s.cursorRow < c.rows;
     const size_t columns = static_cast<size_t>(c.columns);
 
     if (rowRunMode(c)) {

@@ -28,8 +28,9 @@ struct Renderer::State {
     std::vector<uint16_t> attributes;
     std::vector<uint16_t> incomingAttributes;
 
-    int32_t cursorRow = 0;     // relative to the window's top row; may lie outside the grid
-    int32_t cursorColumn = 0;  // relative to the window's left column
+    int32_t cursorRow = 0;      // relative to the window's top row; may lie outside the grid
+    int32_t cursorColumn = 0;   // relative to the window's left column
+    bool cursorVisible = true;  // as the console last showed it; a hidden cursor is not drawn
     uint32_t cellCount = 0;
     int32_t textOriginX = 0;
     int32_t textOriginY = 0;

@@ -50,9 +50,10 @@ bool Renderer::snapshot(NativeHandle output) {
     const int32_t row = int32_t(info.cursorY) - info.windowTop;
 
     bool changed = false;
-    if (column != s.cursorColumn || row != s.cursorRow) {
+    if (column != s.cursorColumn || row != s.cursorRow || info.cursorVisible != s.cursorVisible) {
         s.cursorColumn = column;
         s.cursorRow = row;
+        s.cursorVisible = info.cursorVisible;
         changed = true;
     } else {
         changed = std::memcmp(s.incomingCharacters.data(), s.characters.data(), nc) != 0 ||

@@ -159,4 +159,25 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ResizedConsole,
                          testing::Values(ConsoleSize{40, 10, false}, ConsoleSize{200, 80, false},
                                          ConsoleSize{40, 10, true}, ConsoleSize{200, 80, true}));
 
+// A full-screen program hides the cursor; the focused widget draws none until it shows again.
+TEST_F(Screen, HiddenConsoleCursorIsNotDrawn) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
+    ConsoleOutput out;
+    ASSERT_NE(out.get(), INVALID_HANDLE_VALUE);
+    SetConsoleCursorPosition(out.get(), COORD{30, 20});  // a blank cell of the first screen
+    CONSOLE_CURSOR_INFO cursor{25, TRUE};
+    widget.send(WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    auto cursorDrawn = [](const Picture& p) { return p.opaque(30, 20); };
+    auto noCursor = [](const Picture& p) { return !p.inked(30, 20) && !p.opaque(30, 20); };
+    ASSERT_TRUE(waitForPicture(cursorDrawn));
+
+    cursor.bVisible = FALSE;
+    ASSERT_TRUE(SetConsoleCursorInfo(out.get(), &cursor));
+    EXPECT_TRUE(waitForPicture(noCursor));
+    cursor.bVisible = TRUE;
+    ASSERT_TRUE(SetConsoleCursorInfo(out.get(), &cursor));
+    EXPECT_TRUE(waitForPicture(cursorDrawn));
+}
+
 }  // namespace

@@ -65,6 +65,20 @@ TEST_F(SnapshotTest, ScrolledWindowShowingTheSamePictureIsNoChange) {
     EXPECT_EQ(row(1).substr(0, 3), "new");
 }
 
+TEST_F(SnapshotTest, HidingTheCursorIsAChangeAndHidesItFromTheDrawing) {
+    build();
+    screen.screen.cursorX = 3;
+    ASSERT_TRUE(renderer->snapshot(output));
+    EXPECT_EQ(drawn(true).size(), 26u);  // 25 rows and the cursor
+    screen.screen.cursorVisible = false;
+    EXPECT_TRUE(renderer->snapshot(output));
+    EXPECT_FALSE(renderer->snapshot(output));
+    EXPECT_EQ(drawn(true).size(), 25u);
+    screen.screen.cursorVisible = true;
+    EXPECT_TRUE(renderer->snapshot(output));
+    EXPECT_EQ(drawn(true).size(), 26u);
+}
+
 TEST_F(SnapshotTest, CursorOutsideTheWindowIsStoredAndComingBackIsAChange) {
     build();
     screen.screen.cursorY = 25;  // just below a 25-row window
