@@ -27,13 +27,14 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
 
     // The console has to hand out bytes in the code page the font draws: OEM for the stock
     // font and for OEM fonts, ANSI for every other character set.
-    screen.setOutputCodePage(screen.oemCodePage());
+    uint32_t codePage = 0;
     if (!config.font.hasFaceName()) {
         s.font = graphics.stockOemFixedFont();
+        codePage = screen.oemCodePage();
     } else {
         s.font = graphics.createFont(config.font);
-        if (config.font.charSet != kOemCharset)
-            screen.setOutputCodePage(screen.ansiCodePage());
+        codePage =
+            config.font.charSet == kOemCharset ? screen.oemCodePage() : screen.ansiCodePage();
     }
 
     TextExtent extent;
@@ -66,6 +67,9 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
     s.incomingAttributes.assign(s.cellCount, 0);
 
     scratch.reset();
+    // The code page belongs to the whole console, which the renderer in use keeps reading: it
+    // changes only once this renderer is complete and will replace that one.
+    screen.setOutputCodePage(codePage);
 }
 
 Renderer::~Renderer() {

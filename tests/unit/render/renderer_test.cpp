@@ -68,12 +68,19 @@ TEST_P(CodePageByFont, ConsoleDeliversTheFontsCodePage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CodePageByFont,
-    ::testing::Values(
-        CodePageCase{"", 0, {ScriptedScreen::kOem}, true},
-        CodePageCase{"", 255, {ScriptedScreen::kOem}, true},
-        CodePageCase{"Terminal", 255, {ScriptedScreen::kOem}, false},
-        CodePageCase{"Lucida Console", 0, {ScriptedScreen::kOem, ScriptedScreen::kAnsi}, false},
-        CodePageCase{"Courier New", 204, {ScriptedScreen::kOem, ScriptedScreen::kAnsi}, false}));
+    ::testing::Values(CodePageCase{"", 0, {ScriptedScreen::kOem}, true},
+                      CodePageCase{"", 255, {ScriptedScreen::kOem}, true},
+                      CodePageCase{"Terminal", 255, {ScriptedScreen::kOem}, false},
+                      CodePageCase{"Lucida Console", 0, {ScriptedScreen::kAnsi}, false},
+                      CodePageCase{"Courier New", 204, {ScriptedScreen::kAnsi}, false}));
+
+// The renderer in use goes on reading the console; a replacement that fails must not change it.
+TEST_F(RendererTest, RendererThatCannotBeBuiltLeavesTheCodePageAlone) {
+    std::strcpy(config.font.faceName, "Courier New");
+    graphics->failCanvas = true;
+    EXPECT_THROW(build(), std::runtime_error);
+    EXPECT_TRUE(screen.codePages.empty());
+}
 
 TEST_F(RendererTest, FontThatCannotBeCreatedLeavesTheContextsFont) {
     std::strcpy(config.font.faceName, "Missing");
