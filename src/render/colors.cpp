@@ -80,29 +80,47 @@ GridSize clampGrid(int32_t columns, int32_t rows) {
     return grid;
 }
 
+namespace {
+
+constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
+
+// Margins before and after a text extent fit when the bitmap's side is a positive 32-bit size,
+// the text's far edge is addressable too (cell positions must not wrap), and some of the text
+// lies on the bitmap.
+bool marginsFit(int32_t before, int32_t after, int64_t text) {
+    const int64_t side = int64_t(before) + after + text;
+    const int64_t far = int64_t(before) + text;
+    return side > 0 && side <= kMaxSide && far <= kMaxSide && far > 0 && before < side;
+}
+
+}  // namespace
+
 Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
                      int32_t measuredHeight) {
-    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-    constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
     const int64_t textHeight = int64_t(rows) * measuredHeight;
-    const int64_t width = int64_t(c.leftMargin) + c.rightMargin + measuredWidth;
-    const int64_t height = int64_t(c.topMargin) + c.bottomMargin + textHeight;
-    // The text area's far edges must be addressable too, or cell positions would wrap.
-    const int64_t textRight = int64_t(c.leftMargin) + measuredWidth;
-    const int64_t textBottom = int64_t(c.topMargin) + textHeight;
-    if (width <= 0 || height <= 0 || width > kMax || height > kMax || textHeight > kMax ||
-        textRight > kMax || textBottom > kMax || textRight < kMin || textBottom < kMin) {
-        throw std::runtime_error("the margins and the font give an overlay bitmap of " +
-                                 std::to_string(width) + " x " + std::to_string(height) +
-                                 " pixels, which cannot be built");
+    if (!marginsFit(kFallbackMargin, kFallbackMargin, measuredWidth) ||
+        !marginsFit(kFallbackMargin, kFallbackMargin, textHeight)) {
+        throw std::runtime_error("the font gives a text area of " + std::to_string(measuredWidth) +
+                                 " x " + std::to_string(textHeight) +
+                                 " pixels, too large for an overlay bitmap");
     }
+    // Margins that cannot frame the text (stored values at the ends of the 32-bit range, say)
+    // are drawn as the default margins, side by side, so the widget still appears and can be
+    // configured; the settings keep what was stored.
+    int32_t left = c.leftMargin, right = c.rightMargin;
+    if (!marginsFit(left, right, measuredWidth))
+        left = right = kFallbackMargin;
+    int32_t top = c.topMargin, bottom = c.bottomMargin;
+    if (!marginsFit(top, bottom, textHeight))
+        top = bottom = kFallbackMargin;
+
     Layout layout;
-    layout.originX = c.leftMargin;
-    layout.originY = c.topMargin;
+    layout.originX = left;
+    layout.originY = top;
     layout.textWidth = measuredWidth;
     layout.textHeight = static_cast<int32_t>(textHeight);
-    layout.bitmapWidth = static_cast<int32_t>(width);
-    layout.bitmapHeight = static_cast<int32_t>(height);
+    layout.bitmapWidth = static_cast<int32_t>(int64_t(left) + right + measuredWidth);
+    layout.bitmapHeight = static_cast<int32_t>(int64_t(top) + bottom + textHeight);
     return layout;
 }
 

@@ -97,8 +97,12 @@ struct Layout {
     int32_t bitmapHeight = 0;
 };
 
-// Bitmap = margins + measured text. Throws std::runtime_error when the sizes do not make a
-// bitmap of positive 32-bit width and height (absurd or negative margins, huge fonts).
+// The settings' default margin, used on a side whose stored margins cannot frame the text.
+constexpr int32_t kFallbackMargin = 8;
+
+// Bitmap = margins + measured text. Where the two margins of a side do not make a bitmap of
+// positive 32-bit size with the text on it, that side is laid out with kFallbackMargin.
+// Throws std::runtime_error when the text alone is too large for a bitmap (huge fonts).
 Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
                      int32_t measuredHeight);
 

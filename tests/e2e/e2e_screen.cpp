@@ -180,4 +180,23 @@ TEST_F(Screen, HiddenConsoleCursorIsNotDrawn) {
     EXPECT_TRUE(waitForPicture(cursorDrawn));
 }
 
+// Margins at the ends of the 32-bit range in a host's INI file: the widget still gets a size and
+// an overlay (drawn with the default margins) and no box, and the values stay stored.
+TEST_F(Screen, MarginsThatCannotFrameTheTextStillGiveAWidget) {
+    const std::string ini = e2e::tempFile("tideglass-margins.ini");
+    WritePrivateProfileStringA("Desklet", "left-margin", "2147483647", ini.c_str());
+    WritePrivateProfileStringA("Desklet", "right-margin", "-2147483648", ini.c_str());
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+    host::HostCall size;
+    ASSERT_TRUE(widget.recorder().last("DeskletSetSize", size));
+    EXPECT_GT(size.first, 2 * kMargin);
+    EXPECT_GT(size.second, 2 * kMargin);
+    EXPECT_TRUE(waitForPicture([&](const Picture& p) {
+        return int(p.width) == size.first && p.inked(0, 0);  // the banner, from the left
+    }));
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+    widget.save(ini, "Desklet");
+    EXPECT_EQ(e2e::readIniValue(ini, "Desklet", "left-margin"), "2147483647");
+}
+
 }  // namespace

@@ -219,18 +219,49 @@ TEST(Layout, GridsThatCannotExistThrowInsteadOfWrapping) {
     EXPECT_THROW(clampGrid(65536, 65536), std::length_error);  // exactly 2^32 cells
 }
 
-TEST(Layout, BitmapSizesOutsidePositiveInt32Throw) {
+// Margins that cannot frame the text fall back to the default on their side only; margins that
+// can, negative ones included, are kept.
+struct MarginCase {
+    int32_t before, after;
+    int32_t origin, side;  // for a text extent of 640
+};
+
+class MarginsThatDoNotFit : public ::testing::TestWithParam<MarginCase> {};
+
+TEST_P(MarginsThatDoNotFit, FallBackOnTheirSide) {
+    const MarginCase& p = GetParam();
     RendererConfig c;
-    c.leftMargin = -400;
-    c.rightMargin = -240;
-    EXPECT_THROW(computeLayout(c, 25, 640, 12), std::runtime_error);  // width 0
-    c.leftMargin = c.rightMargin = INT_MAX;
-    EXPECT_THROW(computeLayout(c, 25, 640, 12), std::runtime_error);
-    c = RendererConfig{};
-    EXPECT_THROW(computeLayout(c, 30000, 640, 100000), std::runtime_error);  // text height
-    c.leftMargin = INT_MAX - 10;  // positive bitmap, but the text would run past int32
-    c.rightMargin = -(INT_MAX - 20);
-    EXPECT_THROW(computeLayout(c, 25, 640, 12), std::runtime_error);
+    c.leftMargin = c.topMargin = p.before;
+    c.rightMargin = c.bottomMargin = p.after;
+    const Layout horizontal = computeLayout(c, 1, 640, 12);
+    EXPECT_EQ(horizontal.originX, p.origin);
+    EXPECT_EQ(horizontal.bitmapWidth, p.side);
+    c.leftMargin = c.rightMargin = 3;
+    const Layout vertical = computeLayout(c, 64, 8, 10);  // text height 640
+    EXPECT_EQ(vertical.originY, p.origin);
+    EXPECT_EQ(vertical.bitmapHeight, p.side);
+    EXPECT_EQ(vertical.bitmapWidth, 3 + 3 + 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MarginsThatDoNotFit,
+                         ::testing::Values(MarginCase{-2, 10, -2, 648},
+                                           MarginCase{-400, -240, 8, 656},  // width 0
+                                           MarginCase{INT_MAX, INT_MIN, 8, 656},
+                                           MarginCase{INT_MIN, INT_MAX, 8, 656},
+                                           MarginCase{INT_MAX, INT_MAX, 8, 656},
+                                           MarginCase{INT_MAX - 10, -(INT_MAX - 20), 8, 656},
+                                           MarginCase{-700, 900, 8, 656}));  // text off the left
+
+TEST(Layout, TextTooLargeForABitmapThrowsNamingTheText) {
+    RendererConfig c;
+    try {
+        computeLayout(c, 30000, 640, 100000);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("text area of 640 x 3000000000 pixels"),
+                  std::string::npos)
+            << e.what();
+    }
 }
 
 }  // namespace

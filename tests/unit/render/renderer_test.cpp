@@ -104,10 +104,11 @@ TEST_F(RendererTest, OverlayThatCannotBeCreatedThrowsAndReleasesTheFont) {
 
 TEST_F(RendererTest, SizesThatCannotBeBuiltThrowWithoutLeaking) {
     std::strcpy(config.font.faceName, "Lucida Console");
-    config.leftMargin = -1000;
+    graphics->defaultExtent = {8, 100000000};  // 25 rows of it do not fit in 32 bits
     EXPECT_THROW(build(), std::runtime_error);
     EXPECT_TRUE(logHas(graphics->log, "release font Lucida Console"));
     config = defaultConfig();
+    graphics->defaultExtent = {8, 12};
     config.columns = 65536;
     config.rows = 65536;
     EXPECT_THROW(build(), std::length_error);
