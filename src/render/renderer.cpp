@@ -2,6 +2,7 @@
 // file only decides which drawing calls are made and in what order.
 #include "render/renderer.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -65,11 +66,16 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
     s.incomingCharacters.assign(s.cellCount, ' ');
     s.attributes.assign(s.cellCount, 0);
     s.incomingAttributes.assign(s.cellCount, 0);
+    s.changedRows.assign(size_t(grid.rows), 1);
 
     scratch.reset();
     // The code page belongs to the whole console, which the renderer in use keeps reading: it
     // changes only once this renderer is complete and will replace that one.
     screen.setOutputCodePage(codePage);
+}
+
+const std::vector<uint8_t>& Renderer::changedRows() const {
+    return state_->changedRows;
 }
 
 Renderer::~Renderer() {
@@ -105,6 +111,8 @@ void Renderer::draw(bool focused) {
     std::unique_ptr<TextContext> text = canvas_->openText();
     if (!text)
         return;
+    // This draw repaints every row.
+    std::fill(s.changedRows.begin(), s.changedRows.end(), uint8_t{0});
     if (s.font)
         text->selectFont(*s.font);
     text->setTextAlign(0);

@@ -27,6 +27,8 @@ public:
     bool snapshot(NativeHandle output);
     // Repaints the whole canvas; the cursor only while `focused`.
     void draw(bool focused);
+    // One flag per grid row, nonzero while the row waits to be repainted.
+    const std::vector<uint8_t>& changedRows() const;
 
     Canvas& canvas() { return *canvas_; }
 

@@ -37,6 +37,10 @@ struct Renderer::State {
     int32_t textWidth = 0;
     int32_t textHeight = 0;
     bool blank = true;  // until the first snapshot taken as a change, drawing only clears
+    // One flag per grid row, nonzero when the row must be repainted: its characters or
+    // attributes changed, or the cursor (or its visibility) left or entered it. All set at
+    // set-up; a snapshot taken as a change sets more, and a draw clears those it repainted.
+    std::vector<uint8_t> changedRows;
 };
 
 }  // namespace tideglass

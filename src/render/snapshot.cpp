@@ -21,6 +21,22 @@ void carryOverUnread(std::vector<T>& incoming, const std::vector<T>& current, ui
     }
 }
 
+// Flags the rows whose incoming cells differ from the current ones. Rows beyond the cells read
+// were carried over and never differ.
+template <typename T>
+void markChangedRows(std::vector<uint8_t>& flags, size_t columns, const std::vector<T>& incoming,
+                     const std::vector<T>& current, uint32_t read) {
+    for (size_t r = 0, start = 0; start < read; ++r, start += columns) {
+        if (!flags[r] && std::memcmp(&incoming[start], &current[start], columns * sizeof(T)) != 0)
+            flags[r] = 1;
+    }
+}
+
+void markRow(std::vector<uint8_t>& flags, int32_t row) {
+    if (row >= 0 && size_t(row) < flags.size())
+        flags[size_t(row)] = 1;
+}
+
 }  // namespace
 
 bool Renderer::snapshot(NativeHandle output) {
@@ -49,20 +65,29 @@ bool Renderer::snapshot(NativeHandle output) {
     const int32_t column = int32_t(info.cursorX) - info.windowLeft;
     const int32_t row = int32_t(info.cursorY) - info.windowTop;
 
-    bool changed = false;
-    if (column != s.cursorColumn || row != s.cursorRow || info.cursorVisible != s.cursorVisible) {
+    // An idle tick ends after these two comparisons; only a change looks at rows one by one.
+    const bool cursorChanged =
+        column != s.cursorColumn || row != s.cursorRow || info.cursorVisible != s.cursorVisible;
+    const bool cellsChanged =
+        std::memcmp(s.incomingCharacters.data(), s.characters.data(), nc) != 0 ||
+        std::memcmp(s.incomingAttributes.data(), s.attributes.data(),
+                    size_t(na) * sizeof(uint16_t)) != 0;
+    if (!cursorChanged && !cellsChanged)
+        return false;
+
+    // The flags gather until a draw repaints the rows, so no change is lost between draws.
+    if (cellsChanged) {
+        const size_t columns = size_t(s.config.columns);
+        markChangedRows(s.changedRows, columns, s.incomingCharacters, s.characters, nc);
+        markChangedRows(s.changedRows, columns, s.incomingAttributes, s.attributes, na);
+    }
+    if (cursorChanged) {
+        markRow(s.changedRows, s.cursorRow);
+        markRow(s.changedRows, row);
         s.cursorColumn = column;
         s.cursorRow = row;
         s.cursorVisible = info.cursorVisible;
-        changed = true;
-    } else {
-        changed = std::memcmp(s.incomingCharacters.data(), s.characters.data(), nc) != 0 ||
-                  std::memcmp(s.incomingAttributes.data(), s.attributes.data(),
-                              size_t(na) * sizeof(uint16_t)) != 0;
     }
-    if (!changed)
-        return false;
-
     s.characters.swap(s.incomingCharacters);
     s.attributes.swap(s.incomingAttributes);
     s.blank = false;

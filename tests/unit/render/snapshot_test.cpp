@@ -151,6 +151,73 @@ TEST_F(SnapshotTest, AttributeChangeInTheLastCellIsSeen) {
     EXPECT_FALSE(renderer->snapshot(output));
 }
 
+// Which rows a change asks to repaint: those whose cells differ, and the cursor's old and new
+// rows when it moves or is hidden or shown.
+struct RowsCase {
+    const char* name;
+    bool perCell;
+    void (*edit)(ScriptedScreen&);
+    std::vector<int> rows;
+};
+
+class ChangedRows : public RendererTest, public ::testing::WithParamInterface<RowsCase> {};
+
+TEST_P(ChangedRows, ChangeFlagsOnlyTheRowsToRepaint) {
+    const RowsCase& p = GetParam();
+    config.ignoreStyle = !p.perCell;
+    build();
+    EXPECT_EQ(renderer->changedRows(), std::vector<uint8_t>(25, 1));  // all, until drawn
+    screen.write(0, 0, "start");
+    screen.screen.cursorX = 2;
+    screen.screen.cursorY = 3;
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(true);
+    ASSERT_EQ(renderer->changedRows(), std::vector<uint8_t>(25, 0));
+
+    p.edit(screen);
+    EXPECT_EQ(renderer->snapshot(output), !p.rows.empty());
+    std::vector<uint8_t> expected(25, 0);
+    for (int r : p.rows)
+        expected[size_t(r)] = 1;
+    EXPECT_EQ(renderer->changedRows(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ChangedRows,
+    ::testing::Values(
+        RowsCase{"Text", false, [](ScriptedScreen& s) { s.write(10, 5, "x"); }, {5}},
+        RowsCase{"FirstAndLastCells",
+                 false,
+                 [](ScriptedScreen& s) {
+                     s.write(0, 0, "X");
+                     s.write(79, 24, "Y");
+                 },
+                 {0, 24}},
+        RowsCase{
+            "CursorToAnotherRow", false, [](ScriptedScreen& s) { s.screen.cursorY = 9; }, {3, 9}},
+        RowsCase{"CursorAlongItsRow", false, [](ScriptedScreen& s) { s.screen.cursorX = 7; }, {3}},
+        RowsCase{"CursorOutOfTheWindowWithText",
+                 false,
+                 [](ScriptedScreen& s) {
+                     s.screen.cursorY = 25;
+                     s.write(0, 12, "z");
+                 },
+                 {3, 12}},
+        RowsCase{
+            "CursorHidden", false, [](ScriptedScreen& s) { s.screen.cursorVisible = false; }, {3}},
+        RowsCase{
+            "AttributePerCell", true, [](ScriptedScreen& s) { s.attributeAt(1, 12) = 0x1F; }, {12}},
+        RowsCase{
+            "AttributeRowRun", false, [](ScriptedScreen& s) { s.attributeAt(1, 12) = 0x1F; }, {}},
+        RowsCase{"WindowScrolledOneRow",
+                 false,
+                 [](ScriptedScreen& s) {
+                     s.screen.windowTop = 1;
+                     s.screen.cursorY = 4;
+                 },
+                 {0}}),
+    [](const ::testing::TestParamInfo<RowsCase>& info) { return std::string(info.param.name); });
+
 // A child may size the console to anything; the grid shows its window row for row, with blanks
 // where the buffer ends.
 struct WindowCase {
