@@ -115,6 +115,58 @@ TEST_F(ConsoleE2E, ScreenBufferReadsCharactersAttributesAndCursor) {
         << "a failed read counts 0";
 }
 
+// The window read as a grid of any size: cells beyond the buffer blank, characters alone in
+// one run or from rectangles, and grids over 64 KB of cells in bands.
+TEST_F(ConsoleE2E, WindowReadsAsTheGridWithBlanksBeyondTheBuffer) {
+    constexpr SHORT kWidth = 200, kHeight = 100;
+    screen.setWindow(output, 0, 0, 2, 2);
+    screen.setBufferSize(output, kWidth, kHeight);
+    auto charAt = [](int x, int y) { return char('A' + (x + y) % 26); };
+    auto attributeAt = [](int x, int y) { return uint16_t((x * 3 + y) % 2 ? 0x1E : 0x2F); };
+    for (SHORT y = 0; y < kHeight; ++y) {
+        std::string chars;
+        std::vector<WORD> attributes;
+        for (int x = 0; x < kWidth; ++x) {
+            chars += charAt(x, y);
+            attributes.push_back(attributeAt(x, y));
+        }
+        DWORD written = 0;
+        ::WriteConsoleOutputCharacterA(output, chars.data(), kWidth, COORD{0, y}, &written);
+        ::WriteConsoleOutputAttribute(output, attributes.data(), kWidth, COORD{0, y}, &written);
+    }
+    struct Read {
+        int16_t left, top;
+        int32_t columns, rows;
+        bool attributes;
+    };
+    for (const Read& read : {Read{150, 90, 80, 25, true}, Read{150, 90, 80, 25, false},
+                             Read{0, 90, 200, 25, false}, Read{0, 10, 200, 80, true}}) {
+        SCOPED_TRACE(std::to_string(read.left) + "," + std::to_string(read.top));
+        ScreenInfo info;
+        ASSERT_TRUE(screen.info(output, info));
+        info.windowLeft = read.left;
+        info.windowTop = read.top;
+        const size_t cells = size_t(read.columns) * size_t(read.rows);
+        std::string chars(cells, '?');
+        std::vector<uint16_t> attributes(cells, 0xFFFF);
+        ASSERT_EQ(screen.readWindow(output, info, read.columns, read.rows, &chars[0],
+                                    read.attributes ? attributes.data() : nullptr),
+                  read.rows);
+        int wrong = 0;
+        for (int r = 0; r < read.rows; ++r) {
+            for (int c = 0; c < read.columns; ++c) {
+                const int x = read.left + c, y = read.top + r;
+                const bool inside = x < kWidth && y < kHeight;
+                const size_t cell = size_t(r) * size_t(read.columns) + size_t(c);
+                wrong += chars[cell] != (inside ? charAt(x, y) : ' ');
+                if (read.attributes)
+                    wrong += attributes[cell] != (inside ? attributeAt(x, y) : 0);
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST_F(ConsoleE2E, CommandInterpreterRunsInTheHiddenConsole) {
     ChildProcess child(processes);
     child.launch("%COMSPEC% /c echo tideglass-marker", "%HOMEPATH%");

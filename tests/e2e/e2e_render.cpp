@@ -113,10 +113,15 @@ TEST_F(RenderE2E, BitmapIsMarginsPlusMeasuredText) {
     EXPECT_EQ(bitmap().GetPixelFormat(), PixelFormat32bppARGB);
 }
 
-TEST_F(RenderE2E, BitmapThatCannotBeCreatedFailsTheSetUp) {
+TEST_F(RenderE2E, BitmapThatCannotBeCreatedFailsTheSetUpAndLeavesTheCodePage) {
+    build();
+    ASSERT_EQ(GetConsoleOutputCP(), GetOEMCP());
+    std::strcpy(config.font.faceName, "Courier New");  // would switch the console to ANSI
+    config.font.charSet = ANSI_CHARSET;
     config.rightMargin = 200000;
     config.bottomMargin = 200000;  // 40 gigapixels
     EXPECT_THROW(build(), std::runtime_error);
+    EXPECT_EQ(GetConsoleOutputCP(), GetOEMCP());
 }
 
 TEST_F(RenderE2E, ConsoleCodePageFollowsTheFont) {

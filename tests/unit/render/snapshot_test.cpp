@@ -218,44 +218,5 @@ INSTANTIATE_TEST_SUITE_P(
                  {0}}),
     [](const ::testing::TestParamInfo<RowsCase>& info) { return std::string(info.param.name); });
 
-// A child may size the console to anything; the grid shows its window row for row, with blanks
-// where the buffer ends.
-struct WindowCase {
-    int16_t bufferColumns, bufferRows, windowLeft, windowTop;
-};
-
-class ResizedConsole : public ::testing::TestWithParam<WindowCase> {};
-
-TEST_P(ResizedConsole, GridShowsTheWindowRowForRow) {
-    const WindowCase& p = GetParam();
-    ScriptedScreen screen(p.bufferColumns, p.bufferRows);
-    auto cellAt = [](int x, int y) { return char('a' + (x * 7 + y * 3) % 26); };
-    for (int16_t y = 0; y < p.bufferRows; ++y) {
-        for (int16_t x = 0; x < p.bufferColumns; ++x)
-            screen.write(x, y, std::string(1, cellAt(x, y)));
-    }
-    screen.screen.windowLeft = p.windowLeft;
-    screen.screen.windowTop = p.windowTop;
-    fakes::FakeGraphics graphics;
-    Renderer renderer(defaultConfig(), graphics, screen);
-    ASSERT_TRUE(renderer.snapshot(nullptr));
-    renderer.draw(false);
-    const auto& texts = graphics.lastCanvas().texts;
-    ASSERT_EQ(texts.size(), 25u);
-    for (int r = 0; r < 25; ++r) {
-        std::string expected;
-        for (int c = 0; c < 80; ++c) {
-            const int x = p.windowLeft + c, y = p.windowTop + r;
-            expected += x < p.bufferColumns && y < p.bufferRows ? cellAt(x, y) : ' ';
-        }
-        EXPECT_EQ(texts[size_t(r)].bytes, expected) << "row " << r;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, ResizedConsole,
-                         ::testing::Values(WindowCase{40, 10, 0, 0}, WindowCase{200, 80, 0, 0},
-                                           WindowCase{200, 80, 150, 70},
-                                           WindowCase{80, 250, 0, 240}));
-
 }  // namespace
 }  // namespace tideglass::testing
