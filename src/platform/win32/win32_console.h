@@ -49,7 +49,8 @@ private:
     bool readBand(HANDLE output, const SMALL_RECT& band, int32_t columns, UINT codePage,
                   char* characters, uint16_t* attributes);
 
-    // Kept between reads so that a tick allocates nothing.
+    // Kept between reads so that a tick allocates nothing. One reader at a time: the snapshot
+    // runs under the desklet lock, and a process has only one console to read.
     std::vector<CHAR_INFO> cells_;
     std::vector<WCHAR> wide_;
 };
