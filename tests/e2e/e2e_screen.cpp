@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "support/render_support.h"
 #include "support/widget_host.h"
 
@@ -25,53 +26,33 @@ struct Picture {
     UINT width = 0;
     UINT height = 0;
     std::vector<uint32_t> pixels;
-    uint32_t at(UINT x, UINT y) const { return pixels[y * width + x]; }
-    // Whether any pixel of a grid cell, one pixel in from its sides, differs from the background.
+    // How many pixels of a grid cell, `inset` pixels in from its sides, pass `test`.
+    template <typename Test>
+    int count(int column, int row, UINT inset, Test test) const {
+        const double cellWidth = double(width - 2 * kMargin) / kColumns;
+        const UINT cellHeight = (height - 2 * kMargin) / kRows;
+        int n = 0;
+        for (UINT y = kMargin + row * cellHeight; y < kMargin + (row + 1) * cellHeight; ++y) {
+            for (UINT x = kMargin + UINT(column * cellWidth) + inset;
+                 x < kMargin + UINT((column + 1) * cellWidth) - inset; ++x) {
+                n += test(pixels[y * width + x]) ? 1 : 0;
+            }
+        }
+        return n;
+    }
+    // Inked: a pixel off the background, away from the sides a neighbour's glyph may touch.
     bool inked(int column, int row) const {
-        const double cellWidth = double(width - 2 * kMargin) / kColumns;
-        const UINT cellHeight = (height - 2 * kMargin) / kRows;
-        const UINT left = kMargin + UINT(column * cellWidth) + 1;
-        const UINT right = kMargin + UINT((column + 1) * cellWidth) - 1;
-        for (UINT y = kMargin + row * cellHeight; y < kMargin + (row + 1) * cellHeight; ++y) {
-            for (UINT x = left; x < right; ++x) {
-                if (at(x, y) != kBackground)
-                    return true;
-            }
-        }
-        return false;
+        return count(column, row, 1, [](uint32_t p) { return p != kBackground; }) > 0;
     }
-    // Whether every pixel of a grid cell is opaque (the cursor cell).
-    bool opaque(int column, int row) const {
-        const double cellWidth = double(width - 2 * kMargin) / kColumns;
-        const UINT cellHeight = (height - 2 * kMargin) / kRows;
-        for (UINT y = kMargin + row * cellHeight; y < kMargin + (row + 1) * cellHeight; ++y) {
-            for (UINT x = kMargin + UINT(column * cellWidth);
-                 x < kMargin + UINT((column + 1) * cellWidth); ++x) {
-                if ((at(x, y) >> 24) != 0xFF)
-                    return false;
-            }
-        }
-        return true;
+    bool opaque(int column, int row) const {  // the cursor cell
+        return count(column, row, 0, [](uint32_t p) { return (p >> 24) != 0xFF; }) == 0;
     }
 };
 
-class ConsoleOutput {
-public:
-    ConsoleOutput()
-        : handle_(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr)) {}
-    ~ConsoleOutput() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    ConsoleOutput(const ConsoleOutput&) = delete;
-    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+HANDLE openConsoleOutput() {
+    return CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 class Screen : public testing::Test {
 protected:
@@ -116,8 +97,8 @@ TEST_P(ResizedConsole, WidgetShowsTheConsoleWindowRowForRow) {
     WritePrivateProfileStringA("Desklet", "ignore-style", size.perCell ? "0" : "1", ini.c_str());
     ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
     ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
-    ConsoleOutput out;
-    ASSERT_NE(out.get(), INVALID_HANDLE_VALUE);
+    tideglass::win32::UniqueKernelHandle out(openConsoleOutput());
+    ASSERT_TRUE(out);
     const COORD largest = GetLargestConsoleWindowSize(out.get());
     const SMALL_RECT tiny{0, 0, 2, 2};
     SetConsoleWindowInfo(out.get(), TRUE, &tiny);
@@ -163,8 +144,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ResizedConsole,
 TEST_F(Screen, HiddenConsoleCursorIsNotDrawn) {
     ASSERT_NE(widget.create(), nullptr);
     ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
-    ConsoleOutput out;
-    ASSERT_NE(out.get(), INVALID_HANDLE_VALUE);
+    tideglass::win32::UniqueKernelHandle out(openConsoleOutput());
+    ASSERT_TRUE(out);
     SetConsoleCursorPosition(out.get(), COORD{30, 20});  // a blank cell of the first screen
     CONSOLE_CURSOR_INFO cursor{25, TRUE};
     widget.send(WM_ACTIVATE, WA_CLICKACTIVE, 0);

@@ -195,7 +195,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {0, 24}},
         RowsCase{
             "CursorToAnotherRow", false, [](ScriptedScreen& s) { s.screen.cursorY = 9; }, {3, 9}},
-        RowsCase{"CursorAlongItsRow", false, [](ScriptedScreen& s) { s.screen.cursorX = 7; }, {3}},
         RowsCase{"CursorOutOfTheWindowWithText",
                  false,
                  [](ScriptedScreen& s) {
