@@ -36,6 +36,19 @@ struct Renderer::State {
     int32_t textWidth = 0;
     int32_t textHeight = 0;
     bool blank = true;  // until the first snapshot taken as a change, drawing only clears
+
+    // One flag per row, nonzero when the row has to be repainted: the snapshot sets them for the
+    // rows it finds changed and for the cursor's old and new rows; a draw clears them.
+    std::vector<uint8_t> changedRows;
+    bool cursorVisible = true;  // the cursor is drawn only while the console shows it
+
+    // Drawing's own record: whether the canvas shows the current grids (and with which focus),
+    // so that a draw may repaint only the changed rows, and the font's glyph boxes, measured at
+    // the first draw that gets a text context.
+    bool painted = false;
+    bool paintedFocused = false;
+    std::unique_ptr<GlyphBoxes> glyphs;
+    bool rowsStayInBands = false;  // no glyph reaches out of its row's band
 };
 
 }  // namespace tideglass

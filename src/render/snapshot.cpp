@@ -21,6 +21,22 @@ void carryOverUnread(std::vector<T>& incoming, const std::vector<T>& current, ui
     }
 }
 
+// Flags the rows whose first `count` cells differ between the two grids.
+template <typename T>
+void flagChangedRows(std::vector<uint8_t>& rows, const std::vector<T>& incoming,
+                     const std::vector<T>& current, uint32_t count, size_t columns) {
+    for (size_t r = 0; r < rows.size() && r * columns < count; ++r) {
+        const size_t length = std::min<size_t>(columns, count - r * columns);
+        if (std::memcmp(&incoming[r * columns], &current[r * columns], length * sizeof(T)) != 0)
+            rows[r] = 1;
+    }
+}
+
+void flagRow(std::vector<uint8_t>& rows, int32_t row) {
+    if (row >= 0 && size_t(row) < rows.size())
+        rows[size_t(row)] = 1;
+}
+
 }  // namespace
 
 bool Renderer::snapshot(NativeHandle output) {
@@ -47,6 +63,8 @@ bool Renderer::snapshot(NativeHandle output) {
 
     bool changed = false;
     if (column != s.cursorColumn || row != s.cursorRow) {
+        flagRow(s.changedRows, s.cursorRow);
+        flagRow(s.changedRows, row);
         s.cursorColumn = column;
         s.cursorRow = row;
         changed = true;
@@ -57,6 +75,11 @@ bool Renderer::snapshot(NativeHandle output) {
     }
     if (!changed)
         return false;
+
+    flagChangedRows(s.changedRows, s.incomingCharacters, s.characters, nc,
+                    size_t(s.config.columns));
+    flagChangedRows(s.changedRows, s.incomingAttributes, s.attributes, na,
+                    size_t(s.config.columns));
 
     s.characters.swap(s.incomingCharacters);
     s.attributes.swap(s.incomingAttributes);

@@ -45,8 +45,30 @@ public:
     void setTextColor(uint32_t colorref) override { text_ = colorref; }
     void setBackgroundColor(uint32_t colorref) override { background_ = colorref; }
     void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
-        canvas_->texts.push_back(
-            {x, y, std::string(bytes, size_t(count)), text_, background_, mode_, align_, font_});
+        canvas_->texts.push_back({x,
+                                  y,
+                                  std::string(bytes, size_t(count)),
+                                  text_,
+                                  background_,
+                                  mode_,
+                                  align_,
+                                  font_,
+                                  {}});
+    }
+    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
+                         const int32_t* advances) override {
+        canvas_->texts.push_back({x, y, std::string(bytes, size_t(count)), text_, background_,
+                                  mode_, align_, font_,
+                                  std::vector<int32_t>(advances, advances + count)});
+    }
+    void glyphBoxes(GlyphBoxes& out) override {
+        const TextExtent e = state_->defaultExtent;
+        for (size_t b = 0; b < out.size(); ++b) {
+            auto it = state_->glyphBoxes.find(static_cast<unsigned char>(b));
+            out[b] = it != state_->glyphBoxes.end()
+                         ? it->second
+                         : GlyphBox{e.width, e.width, 0, e.height, false};
+        }
     }
 
 private:
@@ -75,6 +97,10 @@ public:
     void clear(uint32_t argb) override {
         if (!record_->failed)
             record_->clears.push_back(argb);
+    }
+    void clearRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb) override {
+        if (!record_->failed)
+            record_->rectClears.push_back({x, y, width, height, argb});
     }
     std::unique_ptr<TextContext> openText() override {
         if (record_->failed || state_->failTextContext)

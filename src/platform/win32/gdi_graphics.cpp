@@ -4,8 +4,10 @@
 #include <objidl.h>  // IStream and friends, which <gdiplus.h> needs under WIN32_LEAN_AND_MEAN
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/win32/unique_handle.h"
@@ -34,6 +36,7 @@ static_assert(offsetof(LOGFONTA, lfPitchAndFamily) == offsetof(FontBlock, pitchA
               "lfPitchAndFamily");
 static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(FontBlock, faceName), "lfFaceName");
 static_assert(sizeof(LOGFONTA::lfFaceName) == sizeof(FontBlock::faceName), "face name size");
+static_assert(sizeof(INT) == sizeof(int32_t), "the advances go to ExtTextOutA as they are");
 
 namespace {
 
@@ -99,6 +102,20 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+// The code page ExtTextOutA reads the bytes in: the one of the selected font's character set.
+UINT fontCodePage(HDC dc) {
+    const int charset = ::GetTextCharset(dc);
+    if (charset == OEM_CHARSET)
+        return ::GetOEMCP();
+    CHARSETINFO info;
+    if (charset >= 0 &&
+        ::TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<uintptr_t>(charset)), &info,
+                               TCI_SRCCHARSET)) {
+        return info.ciACP;
+    }
+    return ::GetACP();
+}
+
 class GdiTextContext : public TextContext {
 public:
     GdiTextContext(Gdiplus::Graphics& graphics, HDC dc) : dc_(graphics, dc), font_(dc) {}
@@ -127,6 +144,41 @@ public:
     void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
         ::TextOutA(dc_.get(), x, y, bytes, count);
     }
+    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
+                         const int32_t* advances) override {
+        ::ExtTextOutA(dc_.get(), x, y, 0, nullptr, bytes, UINT(count),
+                      reinterpret_cast<const INT*>(advances));
+    }
+    void glyphBoxes(GlyphBoxes& out) override {
+        TEXTMETRICA metrics{};
+        ::GetTextMetricsA(dc_.get(), &metrics);
+        const UINT codePage = fontCodePage(dc_.get());
+        CPINFO info{};
+        const bool multiByte = ::GetCPInfo(codePage, &info) && info.MaxCharSize > 1;
+        const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+        for (int b = 0; b < 256; ++b) {
+            GlyphBox& box = out[size_t(b)];
+            const char byte = static_cast<char>(b);
+            SIZE size{0, 0};
+            ::GetTextExtentPoint32A(dc_.get(), &byte, 1, &size);
+            box.advance = size.cx;
+            // The opaque box spans the font's height; a synthesised overhang may ink past it.
+            box.inkRight = size.cx + metrics.tmOverhang;
+            box.top = 0;
+            box.bottom = metrics.tmHeight;
+            GLYPHMETRICS glyph;
+            // Outline fonts tell where the ink lies; raster fonts keep it inside the cell.
+            if (::GetGlyphOutlineA(dc_.get(), UINT(b), GGO_METRICS, &glyph, 0, nullptr,
+                                   &identity) != GDI_ERROR) {
+                const int32_t inkTop = metrics.tmAscent - glyph.gmptGlyphOrigin.y;
+                box.inkRight = glyph.gmptGlyphOrigin.x + int32_t(glyph.gmBlackBoxX);
+                box.top = std::min<int32_t>(0, inkTop);
+                box.bottom =
+                    std::max<int32_t>(metrics.tmHeight, inkTop + int32_t(glyph.gmBlackBoxY));
+            }
+            box.alone = multiByte && ::IsDBCSLeadByteEx(codePage, BYTE(b));
+        }
+    }
 
 private:
     // Declared first, released last: the selection goes back before the DC is returned.
@@ -153,6 +205,14 @@ public:
     void clear(uint32_t argb) override {
         if (graphics_)
             graphics_->Clear(Gdiplus::Color(argb));
+    }
+    void clearRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb) override {
+        if (!graphics_)
+            return;
+        // A clear inside a clip sets the pixels, alpha included, exactly as a whole clear does.
+        graphics_->SetClip(Gdiplus::Rect(x, y, width, height));
+        graphics_->Clear(Gdiplus::Color(argb));
+        graphics_->ResetClip();
     }
     std::unique_ptr<TextContext> openText() override {
         if (!graphics_)

@@ -41,6 +41,25 @@ protected:
         renderer->draw(focused);
         return overlay().texts;
     }
+    // The same with each character of a run given its own entry at the x it was placed at, as
+    // if every cell had been drawn by itself.
+    std::vector<fakes::FakeTextOut> drawnCells(bool focused) {
+        std::vector<fakes::FakeTextOut> cells;
+        for (const fakes::FakeTextOut& text : drawn(focused)) {
+            if (text.advances.empty()) {
+                cells.push_back(text);
+                continue;
+            }
+            fakes::FakeTextOut cell = text;
+            cell.advances.clear();
+            for (size_t i = 0; i < text.bytes.size(); ++i) {
+                cell.bytes = text.bytes.substr(i, 1);
+                cells.push_back(cell);
+                cell.x += text.advances[i];
+            }
+        }
+        return cells;
+    }
 
     fakes::FakeGraphics graphics;
     ScriptedScreen screen;

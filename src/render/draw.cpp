@@ -1,0 +1,247 @@
+// Drawing the overlay. A draw repaints everything, or, when the canvas already shows the last
+// reading but a few rows, only those rows' bands. Neighbouring cells drawn alike go out as one
+// text call whose characters land exactly where drawing each cell alone would put them, so the
+// picture is the same pixel for pixel whichever way it was made.
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "render/colors.h"
+#include "render/renderer.h"
+#include "render/renderer_state.h"
+
+namespace tideglass {
+namespace {
+
+struct CellMetrics {
+    int32_t originX;
+    int32_t originY;
+    float width;
+    float height;
+    int32_t x(int32_t column) const { return cellOffset(originX, column, width); }
+    int32_t y(int32_t row) const { return cellOffset(originY, row, height); }
+};
+
+// The colours a cell ends up drawn with. A background the cell leaves untouched is transparent:
+// only the cursor cell makes it opaque there, and it is set back right after.
+struct Pen {
+    uint32_t text = 0;
+    bool opaque = false;
+    uint32_t background = 0;
+
+    bool operator==(const Pen& other) const {
+        return text == other.text && opaque == other.opaque &&
+               (!opaque || background == other.background);
+    }
+    bool operator!=(const Pen& other) const { return !(*this == other); }
+};
+
+Pen penFor(const RendererConfig& c, const ColorPair& base, uint16_t attribute, bool cursorCell) {
+    const CellPaint paint = paintCell(c, attribute, cursorCell);
+    Pen pen;
+    pen.text = paint.setsTextColor ? paint.textColor : base.text;
+    pen.opaque = paint.background == CellBackground::Opaque;
+    pen.background = pen.opaque ? paint.backgroundColor : base.background;
+    return pen;
+}
+
+// Changes of colour and mode cost a call each under GDI; only real changes are made.
+class PenHolder {
+public:
+    PenHolder(TextContext& text, const ColorPair& base)
+        : text_(text), current_{base.text, false, base.background} {
+        text_.setBackgroundMode(BackgroundMode::Transparent);
+        text_.setTextColor(base.text);
+        text_.setBackgroundColor(base.background);
+    }
+    void use(const Pen& pen) {
+        if (pen.text != current_.text)
+            text_.setTextColor(pen.text);
+        if (pen.opaque && pen.background != current_.background)
+            text_.setBackgroundColor(pen.background);
+        if (pen.opaque != current_.opaque) {
+            text_.setBackgroundMode(pen.opaque ? BackgroundMode::Opaque
+                                               : BackgroundMode::Transparent);
+        }
+        current_.text = pen.text;
+        current_.opaque = pen.opaque;
+        if (pen.opaque)
+            current_.background = pen.background;
+    }
+
+private:
+    TextContext& text_;
+    Pen current_;
+};
+
+// Drawn alone, a cell paints its box and then its ink, and the next cell's box covers whatever
+// of that ink reaches into it. In one run every box is painted before any ink, so a cell may be
+// followed within an opaque run only when its box is its cell exactly and its ink stays inside.
+bool fitsCell(const GlyphBox& glyph, int32_t cellWidth) {
+    return glyph.advance == cellWidth && glyph.inkRight <= cellWidth;
+}
+
+// The current grids and what they are drawn with.
+struct Grids {
+    const RendererConfig& config;
+    const char* characters;
+    const uint16_t* attributes;
+    const GlyphBoxes& glyphs;
+};
+
+class RowPainter {
+public:
+    RowPainter(const Grids& grids, const CellMetrics& cell, TextContext& text)
+        : grids_(grids),
+          cell_(cell),
+          text_(text),
+          base_(baseColors(grids.config)),
+          pens_(text, base_) {}
+
+    void rowRun(int32_t row) {
+        const int32_t columns = grids_.config.columns;
+        text_.textOut(cell_.originX, cell_.y(row), &grids_.characters[size_t(row) * columns],
+                      columns);
+    }
+
+    void rowRunCursor(int32_t row, int32_t column) {
+        const ColorPair cursor = rowRunCursorColors(grids_.config);
+        pens_.use({cursor.text, true, cursor.background});
+        const size_t index = size_t(row) * size_t(grids_.config.columns) + size_t(column);
+        text_.textOut(cell_.x(column), cell_.y(row), &grids_.characters[index], 1);
+    }
+
+    // cursorColumn is -1 when the cursor is not in this row or not shown.
+    void perCell(int32_t row, int32_t cursorColumn) {
+        const RendererConfig& c = grids_.config;
+        const size_t first = size_t(row) * size_t(c.columns);
+        const char* chars = &grids_.characters[first];
+        const uint16_t* attributes = &grids_.attributes[first];
+        const GlyphBoxes& glyphs = grids_.glyphs;
+        auto glyph = [&](int32_t col) -> const GlyphBox& {
+            return glyphs[static_cast<unsigned char>(chars[col])];
+        };
+        const int32_t y = cell_.y(row);
+
+        int32_t start = 0;
+        Pen pen = penFor(c, base_, attributes[0], cursorColumn == 0);
+        while (start < c.columns) {
+            int32_t end = start + 1;
+            Pen next;
+            for (; end < c.columns; ++end) {
+                next = penFor(c, base_, attributes[end], end == cursorColumn);
+                const bool joins =
+                    start != cursorColumn && end != cursorColumn && next == pen &&
+                    !glyph(end).alone && !glyph(end - 1).alone &&
+                    (!pen.opaque || fitsCell(glyph(end - 1), cell_.x(end) - cell_.x(end - 1)));
+                if (!joins)
+                    break;
+            }
+            pens_.use(pen);
+            const int32_t count = end - start;
+            if (count == 1) {
+                text_.textOut(cell_.x(start), y, &chars[start], 1);
+            } else {
+                advances_.clear();
+                for (int32_t col = start; col + 1 < end; ++col)
+                    advances_.push_back(cell_.x(col + 1) - cell_.x(col));
+                // The last box ends where that character's own box would.
+                advances_.push_back(glyph(end - 1).advance);
+                text_.textOutAdvances(cell_.x(start), y, &chars[start], count, advances_.data());
+            }
+            start = end;
+            pen = next;
+        }
+    }
+
+private:
+    const Grids& grids_;
+    const CellMetrics& cell_;
+    TextContext& text_;
+    ColorPair base_;
+    PenHolder pens_;
+    std::vector<int32_t> advances_;
+};
+
+bool glyphsStayInBands(const GlyphBoxes& glyphs, const CellMetrics& cell, int32_t rows) {
+    int32_t band = cell.y(1) - cell.y(0);
+    for (int32_t r = 1; r < rows; ++r)
+        band = std::min(band, cell.y(r + 1) - cell.y(r));
+    return std::all_of(glyphs.begin(), glyphs.end(),
+                       [band](const GlyphBox& g) { return g.top >= 0 && g.bottom <= band; });
+}
+
+}  // namespace
+
+void Renderer::draw(bool focused) {
+    State& s = *state_;
+    const RendererConfig& c = s.config;
+    const uint32_t clearColor = clearColorArgb(c.backgroundColor);  // never inverted
+    std::vector<uint8_t>& changed = s.changedRows;
+    if (changed.size() != size_t(c.rows))
+        changed.assign(size_t(c.rows), 1);
+    if (s.blank) {
+        canvas_->clear(clearColor);
+        s.painted = false;
+        std::fill(changed.begin(), changed.end(), 0);
+        return;
+    }
+
+    const CellMetrics cell{s.textOriginX, s.textOriginY, cellWidth(s.textWidth, c.columns),
+                           cellHeight(s.textHeight, c.rows)};
+    const size_t changedCount = size_t(
+        std::count_if(changed.begin(), changed.end(), [](uint8_t flag) { return flag != 0; }));
+    // Beyond half the rows, one clear and every row costs no more than the bands would.
+    const bool full = !s.painted || focused != s.paintedFocused || !s.rowsStayInBands ||
+                      changedCount * 2 > changed.size();
+    if (full) {
+        canvas_->clear(clearColor);
+        std::fill(changed.begin(), changed.end(), 1);
+    } else if (changedCount == 0) {
+        return;
+    } else {
+        const int32_t width = int32_t(canvas_->width());
+        for (int32_t r = 0; r < c.rows; ++r) {
+            if (changed[size_t(r)])
+                canvas_->clearRect(0, cell.y(r), width, cell.y(r + 1) - cell.y(r), clearColor);
+        }
+    }
+    s.painted = false;
+
+    std::unique_ptr<TextContext> text = canvas_->openText();
+    if (!text) {
+        std::fill(changed.begin(), changed.end(), 0);
+        return;
+    }
+    if (s.font)
+        text->selectFont(*s.font);
+    text->setTextAlign(0);
+    if (!s.glyphs) {
+        s.glyphs = std::make_unique<GlyphBoxes>();
+        text->glyphBoxes(*s.glyphs);
+        s.rowsStayInBands = glyphsStayInBands(*s.glyphs, cell, c.rows);
+    }
+
+    const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
+                             s.cursorColumn < c.columns && s.cursorRow >= 0 && s.cursorRow < c.rows;
+    const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
+    RowPainter painter(grids, cell, *text);
+    const bool rowRun = rowRunMode(c);
+    for (int32_t r = 0; r < c.rows; ++r) {
+        if (!changed[size_t(r)])
+            continue;
+        if (rowRun)
+            painter.rowRun(r);
+        else
+            painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
+    }
+    // The row-run cursor goes over all the rows, as it does in a full repaint.
+    if (rowRun && cursorShown && changed[size_t(s.cursorRow)])
+        painter.rowRunCursor(s.cursorRow, s.cursorColumn);
+
+    std::fill(changed.begin(), changed.end(), 0);
+    s.painted = true;
+    s.paintedFocused = focused;
+}
+
+}  // namespace tideglass
