@@ -326,5 +326,111 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"UnevenCellsInverted", false, false, false, true, true, FontKind::UnevenCells}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// One random change to the console: text, a typed character, a block, a cursor move (now and
+// then out of the window), a scroll of the whole window; or a change of focus, or nothing.
+// Returns true when the focus is to change.
+bool randomEdit(HANDLE output, std::mt19937& random) {
+    const auto below = [&](uint32_t n) { return int16_t(random() % n); };
+    const auto cell = [&] {
+        CHAR_INFO c;
+        c.Char.AsciiChar = char('!' + random() % 94);
+        c.Attributes = WORD(random() % 256);
+        return c;
+    };
+    switch (random() % 8) {
+        case 0:
+        case 1: {
+            std::vector<CHAR_INFO> text(size_t(1 + random() % 12));
+            for (CHAR_INFO& c : text)
+                c = cell();
+            const int16_t x = below(uint32_t(kColumns - int(text.size()) + 1));
+            writeCells(output, x, below(kRows), text, int16_t(text.size()));
+            break;
+        }
+        case 2: {
+            const char typed = char('a' + random() % 26);
+            DWORD written = 0;
+            WriteConsoleA(output, &typed, 1, &written, nullptr);
+            break;
+        }
+        case 3: {
+            const int16_t width = int16_t(1 + random() % 20);
+            const int16_t height = int16_t(1 + random() % 6);
+            std::vector<CHAR_INFO> block(size_t(width) * height);
+            for (CHAR_INFO& c : block)
+                c = cell();
+            writeCells(output, below(uint32_t(kColumns - width + 1)),
+                       below(uint32_t(kRows - height + 1)), block, width);
+            break;
+        }
+        case 4:
+            setCursor(output, below(kColumns), random() % 6 == 0 ? kRows + 1 : below(kRows));
+            break;
+        case 5: {
+            const SMALL_RECT rows{0, 1, kColumns - 1, kRows - 1};
+            CHAR_INFO fill = cell();
+            ScrollConsoleScreenBufferA(output, &rows, nullptr, COORD{0, 0}, &fill);
+            break;
+        }
+        case 6:
+            return true;
+        default:
+            break;
+    }
+    return false;
+}
+
+struct EditCase {
+    const char* name;
+    bool rowRun, invert, blackIsTransparent;
+    FontKind font;
+};
+
+class ChangedRows : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(ChangedRows, MatchAFullRepaintAfterEveryEdit) {
+    const EditCase& p = GetParam();
+    HANDLE output = environment->output;
+    const RendererConfig config =
+        configFor(p.rowRun, p.rowRun, p.rowRun, p.invert, p.blackIsTransparent, p.font);
+    ProbeGraphics graphics;
+    graphics.probe.extraWidth = p.font == FontKind::UnevenCells ? kColumns / 2 : 0;
+    win32::Win32ScreenBuffer screen;
+    Renderer changedRows(config, graphics, screen);
+    Renderer full(config, graphics, screen);
+    clearConsole(output);
+    fillVariedScreen(output);
+    setCursor(output, 5, 5);
+
+    std::mt19937 random(11);
+    bool focused = true;
+    changedRows.snapshot(output);
+    changedRows.draw(focused);
+    for (int step = 0; step < 60; ++step) {
+        const bool focusChanges = randomEdit(output, random);
+        focused = focused != focusChanges;
+        // As the update cycle does: draw after a change or a change of focus.
+        if (changedRows.snapshot(output) || focusChanges)
+            changedRows.draw(focused);
+        full.snapshot(output);
+        full.draw(!focused);
+        full.draw(focused);
+        ASSERT_EQ(difference(readPixels(bitmapOf(changedRows.canvas())),
+                             readPixels(bitmapOf(full.canvas())), full.canvas().width()),
+                  "")
+            << "after edit " << step;
+    }
+    EXPECT_GT(graphics.probe.bandClears, 15);  // most edits repainted only their rows
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ChangedRows,
+    ::testing::Values(EditCase{"RowRun", true, false, true, FontKind::Stock},
+                      EditCase{"PerCell", false, false, true, FontKind::Stock},
+                      EditCase{"PerCellInvertedOpaque", false, true, false, FontKind::Stock},
+                      EditCase{"BoldItalicFont", false, false, true, FontKind::Italic},
+                      EditCase{"UnevenCells", false, false, false, FontKind::UnevenCells}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace tideglass::e2e
