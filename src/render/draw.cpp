@@ -4,6 +4,7 @@
 // picture is the same pixel for pixel whichever way it was made.
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "render/colors.h"
@@ -68,6 +69,8 @@ public:
         if (pen.opaque)
             current_.background = pen.background;
     }
+    void opaqueBackground(uint32_t color) { use({current_.text, true, color}); }
+    void transparentText(uint32_t color) { use({color, false, current_.background}); }
 
 private:
     TextContext& text_;
@@ -94,72 +97,155 @@ public:
     RowPainter(const Grids& grids, const CellMetrics& cell, TextContext& text)
         : grids_(grids),
           cell_(cell),
-          text_(text),
+          out_(text),
           base_(baseColors(grids.config)),
-          pens_(text, base_) {}
+          pen_(text, base_),
+          spaces_(size_t(grids.config.columns), ' ') {}
 
     void rowRun(int32_t row) {
         const int32_t columns = grids_.config.columns;
-        text_.textOut(cell_.originX, cell_.y(row), &grids_.characters[size_t(row) * columns],
-                      columns);
+        out_.textOut(cell_.originX, cell_.y(row), &grids_.characters[size_t(row) * columns],
+                     columns);
     }
 
     void rowRunCursor(int32_t row, int32_t column) {
         const ColorPair cursor = rowRunCursorColors(grids_.config);
-        pens_.use({cursor.text, true, cursor.background});
+        pen_.use({cursor.text, true, cursor.background});
         const size_t index = size_t(row) * size_t(grids_.config.columns) + size_t(column);
-        text_.textOut(cell_.x(column), cell_.y(row), &grids_.characters[index], 1);
+        out_.textOut(cell_.x(column), cell_.y(row), &grids_.characters[index], 1);
     }
 
     // cursorColumn is -1 when the cursor is not in this row or not shown.
     void perCell(int32_t row, int32_t cursorColumn) {
         const RendererConfig& c = grids_.config;
         const size_t first = size_t(row) * size_t(c.columns);
-        const char* chars = &grids_.characters[first];
-        const uint16_t* attributes = &grids_.attributes[first];
-        const GlyphBoxes& glyphs = grids_.glyphs;
-        auto glyph = [&](int32_t col) -> const GlyphBox& {
-            return glyphs[static_cast<unsigned char>(chars[col])];
-        };
-        const int32_t y = cell_.y(row);
+        chars_ = &grids_.characters[first];
+        pens_.resize(size_t(c.columns));
+        bool layered = !inked(' ');
+        for (int32_t col = 0; col < c.columns; ++col) {
+            const Pen pen =
+                penFor(c, base_, grids_.attributes[first + size_t(col)], col == cursorColumn);
+            pens_[size_t(col)] = pen;
+            const GlyphBox& g = glyph(col);
+            const int32_t width = cell_.x(col + 1) - cell_.x(col);
+            if (g.alone || (pen.opaque && g.advance != width) ||
+                (g.inkLeft < g.inkRight && (g.inkLeft < 0 || g.inkRight > width))) {
+                layered = false;
+            }
+        }
+        if (layered)
+            layers(cell_.y(row));
+        else
+            runs(cell_.y(row), cursorColumn);
+    }
 
-        int32_t start = 0;
-        Pen pen = penFor(c, base_, attributes[0], cursorColumn == 0);
-        while (start < c.columns) {
+private:
+    const GlyphBox& glyph(int32_t col) const {
+        return grids_.glyphs[static_cast<unsigned char>(chars_[col])];
+    }
+    bool inked(char byte) const {
+        const GlyphBox& g = grids_.glyphs[static_cast<unsigned char>(byte)];
+        return g.inkLeft < g.inkRight;
+    }
+    void setAdvances(int32_t start, int32_t end) {
+        advances_.clear();
+        for (int32_t col = start; col < end; ++col)
+            advances_.push_back(cell_.x(col + 1) - cell_.x(col));
+    }
+
+    // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
+    // touches another's pixels, so the order of the cells does not matter: first the opaque
+    // backgrounds, each stretch of one colour as a run of spaces, then the text, one run per
+    // colour with spaces standing in for the cells of other colours.
+    void layers(int32_t y) {
+        const int32_t columns = grids_.config.columns;
+        for (int32_t start = 0; start < columns;) {
+            const Pen& pen = pens_[size_t(start)];
             int32_t end = start + 1;
-            Pen next;
-            for (; end < c.columns; ++end) {
-                next = penFor(c, base_, attributes[end], end == cursorColumn);
+            if (!pen.opaque) {
+                start = end;
+                continue;
+            }
+            while (end < columns && pens_[size_t(end)].opaque &&
+                   pens_[size_t(end)].background == pen.background) {
+                ++end;
+            }
+            pen_.opaqueBackground(pen.background);
+            setAdvances(start, end);
+            out_.textOutAdvances(cell_.x(start), y, spaces_.data(), end - start, advances_.data());
+            start = end;
+        }
+
+        colors_.clear();
+        for (int32_t col = 0; col < columns; ++col) {
+            if (!inked(chars_[col]))
+                continue;
+            const uint32_t color = pens_[size_t(col)].text;
+            auto it = std::find_if(colors_.begin(), colors_.end(),
+                                   [color](const ColorSpan& span) { return span.color == color; });
+            if (it == colors_.end())
+                colors_.push_back({color, col, col + 1});
+            else
+                it->end = col + 1;
+        }
+        for (const ColorSpan& span : colors_) {
+            runText_.assign(chars_ + span.start, chars_ + span.end);
+            for (int32_t col = span.start; col < span.end; ++col) {
+                if (!inked(chars_[col]) || pens_[size_t(col)].text != span.color)
+                    runText_[size_t(col - span.start)] = ' ';
+            }
+            pen_.transparentText(span.color);
+            setAdvances(span.start, span.end);
+            out_.textOutAdvances(cell_.x(span.start), y, runText_.data(), span.end - span.start,
+                                 advances_.data());
+        }
+    }
+
+    // Otherwise cells go in order, neighbours of the same paint as one run.
+    void runs(int32_t y, int32_t cursorColumn) {
+        const int32_t columns = grids_.config.columns;
+        int32_t start = 0;
+        while (start < columns) {
+            const Pen& pen = pens_[size_t(start)];
+            int32_t end = start + 1;
+            for (; end < columns; ++end) {
                 const bool joins =
-                    start != cursorColumn && end != cursorColumn && next == pen &&
+                    start != cursorColumn && end != cursorColumn && pens_[size_t(end)] == pen &&
                     !glyph(end).alone && !glyph(end - 1).alone &&
                     (!pen.opaque || fitsCell(glyph(end - 1), cell_.x(end) - cell_.x(end - 1)));
                 if (!joins)
                     break;
             }
-            pens_.use(pen);
-            const int32_t count = end - start;
-            if (count == 1) {
-                text_.textOut(cell_.x(start), y, &chars[start], 1);
+            pen_.use(pen);
+            if (end - start == 1) {
+                out_.textOut(cell_.x(start), y, &chars_[start], 1);
             } else {
-                advances_.clear();
-                for (int32_t col = start; col + 1 < end; ++col)
-                    advances_.push_back(cell_.x(col + 1) - cell_.x(col));
+                setAdvances(start, end - 1);
                 // The last box ends where that character's own box would.
                 advances_.push_back(glyph(end - 1).advance);
-                text_.textOutAdvances(cell_.x(start), y, &chars[start], count, advances_.data());
+                out_.textOutAdvances(cell_.x(start), y, &chars_[start], end - start,
+                                     advances_.data());
             }
             start = end;
-            pen = next;
         }
     }
 
-private:
+    struct ColorSpan {
+        uint32_t color;
+        int32_t start;
+        int32_t end;
+    };
+
     const Grids& grids_;
     const CellMetrics& cell_;
-    TextContext& text_;
+    TextContext& out_;
     ColorPair base_;
-    PenHolder pens_;
+    PenHolder pen_;
+    const std::string spaces_;
+    const char* chars_ = nullptr;  // the row being drawn
+    std::vector<Pen> pens_;        // of each of its cells
+    std::vector<ColorSpan> colors_;
+    std::string runText_;
     std::vector<int32_t> advances_;
 };
 

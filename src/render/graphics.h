@@ -27,10 +27,11 @@ struct TextExtent {
 enum class BackgroundMode { Transparent, Opaque };
 
 // What a lone output of one byte covers, relative to the output point (text aligned to its
-// top-left corner): the width of the box it fills in opaque mode, how far right its ink reaches,
-// and the rows that ink or box may touch.
+// top-left corner): the width of the box it fills in opaque mode, the columns its ink spans
+// (none when inkLeft == inkRight), and the rows that ink or box may touch.
 struct GlyphBox {
     int32_t advance = 0;
+    int32_t inkLeft = 0;
     int32_t inkRight = 0;
     int32_t top = 0;
     int32_t bottom = 0;

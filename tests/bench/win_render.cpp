@@ -34,6 +34,25 @@ double timeMicros(F&& call) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
+// The median of the samples: other work on a shared machine lengthens some of them a lot.
+class Samples {
+public:
+    void add(double micros) { values_.push_back(micros); }
+    template <typename F>
+    void time(F&& call) {
+        add(timeMicros(call));
+    }
+    double median() {
+        if (values_.empty())
+            return 0;
+        std::nth_element(values_.begin(), values_.begin() + values_.size() / 2, values_.end());
+        return values_[values_.size() / 2];
+    }
+
+private:
+    std::vector<double> values_;
+};
+
 // Forwards to the real console and, while recording, keeps each call the snapshot makes so that
 // exactly those calls can be replayed on their own as the "bare reads".
 class RecordingScreen : public ScreenBuffer {
@@ -117,15 +136,15 @@ RendererConfig configFor(int16_t columns, int16_t rows, bool rowRun) {
 }
 
 struct Mode {
-    const char* name;
+    const char* name = "";
     std::unique_ptr<RecordingScreen> screen;
     std::unique_ptr<Renderer> renderer;
     bool focused = true;
-    double fullDraw = 0;
-    double typingTick = 0;
-    double typingFull = 0;
-    double idleTick = 0;
-    double bareReads = 0;
+    Samples fullDraw;
+    Samples typingTick;
+    Samples typingFull;
+    Samples idleTick;
+    Samples bareReads;
 };
 
 void measure(HANDLE output, int16_t columns, int16_t rows) {
@@ -135,7 +154,9 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
     const int16_t typingRow = int16_t(rows / 2);
     setCursor(output, 0, typingRow);
 
-    Mode modes[2] = {{"row-run", nullptr, nullptr}, {"per-cell", nullptr, nullptr}};
+    Mode modes[2];
+    modes[0].name = "row-run";
+    modes[1].name = "per-cell";
     for (Mode& m : modes) {
         m.screen = std::make_unique<RecordingScreen>(console);
         m.renderer = std::make_unique<Renderer>(configFor(columns, rows, &m == &modes[0]), graphics,
@@ -145,13 +166,13 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
         m.renderer->draw(m.focused);
     }
     const int cells = columns * rows;
-    const int fullDraws = cells > 4000 ? 10 : 30;
+    const int fullDraws = cells > 4000 ? 15 : 41;
 
     // Full draws, alternating the focus so that each one repaints everything.
     for (int i = 0; i < fullDraws; ++i) {
         for (Mode& m : modes) {
             m.focused = !m.focused;
-            m.fullDraw += timeMicros([&] { m.renderer->draw(m.focused); });
+            m.fullDraw.time([&] { m.renderer->draw(m.focused); });
         }
     }
     for (Mode& m : modes) {
@@ -172,7 +193,7 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
         WriteConsoleA(output, &ch, 1, &written, nullptr);
         for (Mode& m : modes) {
             bool changed = false;
-            m.typingTick += timeMicros([&] {
+            m.typingTick.time([&] {
                 if (m.renderer->snapshot(output)) {
                     changed = true;
                     m.renderer->draw(true);
@@ -180,8 +201,8 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
             });
             if (!changed)
                 std::printf("  %s: a typed character was not seen\n", m.name);
-            m.typingFull += timeMicros([&] { m.renderer->draw(false); });
-            m.typingFull += timeMicros([&] { m.renderer->draw(true); });
+            m.typingFull.time([&] { m.renderer->draw(false); });
+            m.typingFull.time([&] { m.renderer->draw(true); });
         }
     }
 
@@ -194,29 +215,30 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
         m.screen->record(nullptr);
         const int idle = 200;
         for (int i = 0; i < idle; ++i) {
-            m.idleTick += timeMicros([&] { m.renderer->snapshot(output); });
-            m.bareReads += timeMicros([&] {
+            m.idleTick.time([&] { m.renderer->snapshot(output); });
+            m.bareReads.time([&] {
                 for (auto& call : calls)
                     call();
             });
         }
-        m.idleTick /= idle;
-        m.bareReads /= idle;
     }
 
-    for (Mode& m : modes) {
-        m.fullDraw /= fullDraws;
-        m.typingTick /= typed;
-        m.typingFull /= 2 * typed;
-        std::printf(
-            "%3dx%-3d %-8s full draw %8.1f us | typing tick %8.1f us / full redraw "
-            "%8.1f us = %5.2f | idle tick %6.1f us / bare reads %6.1f us = %5.2f\n",
-            columns, rows, m.name, m.fullDraw, m.typingTick, m.typingFull,
-            m.typingTick / m.typingFull, m.idleTick, m.bareReads, m.idleTick / m.bareReads);
+    double full[2];
+    for (int i = 0; i < 2; ++i) {
+        Mode& m = modes[i];
+        full[i] = m.fullDraw.median();
+        const double tick = m.typingTick.median();
+        const double redraw = m.typingFull.median();
+        const double idle = m.idleTick.median();
+        const double reads = m.bareReads.median();
+        std::printf("%3dx%-3d %-8s full draw %8.1f us | typing tick %8.1f us / full redraw "
+                    "%8.1f us = %5.2f | idle tick %6.1f us / bare reads %6.1f us = %5.2f\n",
+                    columns, rows, m.name, full[i], tick, redraw, tick / redraw, idle, reads,
+                    idle / reads);
     }
     std::printf("%3dx%-3d per-cell full draw / row-run full draw = %5.2f   (bitmap %ux%u)\n",
-                columns, rows, modes[1].fullDraw / modes[0].fullDraw,
-                modes[0].renderer->canvas().width(), modes[0].renderer->canvas().height());
+                columns, rows, full[1] / full[0], modes[0].renderer->canvas().width(),
+                modes[0].renderer->canvas().height());
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ public:
             auto it = state_->glyphBoxes.find(static_cast<unsigned char>(b));
             out[b] = it != state_->glyphBoxes.end()
                          ? it->second
-                         : GlyphBox{e.width, e.width, 0, e.height, false};
+                         : GlyphBox{e.width, 0, e.width, 0, e.height, false};
         }
     }
 

@@ -261,7 +261,7 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
 
 TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
     config.ignoreStyle = false;
-    graphics->glyphBoxes[0x82] = {8, 8, 0, 12, true};  // a lead byte in the font's code page
+    graphics->glyphBoxes[0x82] = {8, 0, 8, 0, 12, true};  // a lead byte in the font's code page
     build();
     screen.write(0, 0,
                  "ab\x82\xa0"
@@ -293,7 +293,7 @@ TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
     const RepaintCase& p = GetParam();
     config.ignoreStyle = p.rowRun;
     if (p.tallGlyph)
-        graphics->glyphBoxes['~'] = {8, 8, -1, 12, false};
+        graphics->glyphBoxes['~'] = {8, 0, 8, -1, 12, false};
     build();
     screen.write(0, 0, "first");
     ASSERT_TRUE(renderer->snapshot(output));
