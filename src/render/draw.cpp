@@ -92,6 +92,9 @@ struct Grids {
     const GlyphBoxes& glyphs;
 };
 
+// Measured under Wine: a text call costs about as much as ten more characters in a call.
+constexpr int32_t kMaxStandIns = 10;
+
 class RowPainter {
 public:
     RowPainter(const Grids& grids, const CellMetrics& cell, TextContext& text)
@@ -147,10 +150,27 @@ private:
         const GlyphBox& g = grids_.glyphs[static_cast<unsigned char>(byte)];
         return g.inkLeft < g.inkRight;
     }
-    void setAdvances(int32_t start, int32_t end) {
+    // Outputs `bytes` in the cells from start to end, each at its cell's x; the last one's box
+    // is its own, as it would be drawn alone.
+    void emit(int32_t y, int32_t start, int32_t end, const char* bytes) {
+        const int32_t count = end - start;
+        bool ownAdvances = true;
         advances_.clear();
-        for (int32_t col = start; col < end; ++col)
-            advances_.push_back(cell_.x(col + 1) - cell_.x(col));
+        for (int32_t col = start; col + 1 < end; ++col) {
+            const int32_t width = cell_.x(col + 1) - cell_.x(col);
+            ownAdvances =
+                ownAdvances &&
+                grids_.glyphs[static_cast<unsigned char>(bytes[col - start])].advance == width;
+            advances_.push_back(width);
+        }
+        // Plain output lays the characters out by their own advances, and under Wine it costs
+        // a third of output with the advances given.
+        if (ownAdvances) {
+            out_.textOut(cell_.x(start), y, bytes, count);
+            return;
+        }
+        advances_.push_back(grids_.glyphs[static_cast<unsigned char>(bytes[count - 1])].advance);
+        out_.textOutAdvances(cell_.x(start), y, bytes, count, advances_.data());
     }
 
     // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
@@ -171,8 +191,7 @@ private:
                 ++end;
             }
             pen_.opaqueBackground(pen.background);
-            setAdvances(start, end);
-            out_.textOutAdvances(cell_.x(start), y, spaces_.data(), end - start, advances_.data());
+            emit(y, start, end, spaces_.data());
             start = end;
         }
 
@@ -181,9 +200,10 @@ private:
             if (!inked(chars_[col]))
                 continue;
             const uint32_t color = pens_[size_t(col)].text;
-            auto it = std::find_if(colors_.begin(), colors_.end(),
+            auto it = std::find_if(colors_.rbegin(), colors_.rend(),
                                    [color](const ColorSpan& span) { return span.color == color; });
-            if (it == colors_.end())
+            // Each stand-in costs a character's work; past a few, a call of its own is cheaper.
+            if (it == colors_.rend() || col - it->end > kMaxStandIns)
                 colors_.push_back({color, col, col + 1});
             else
                 it->end = col + 1;
@@ -195,9 +215,7 @@ private:
                     runText_[size_t(col - span.start)] = ' ';
             }
             pen_.transparentText(span.color);
-            setAdvances(span.start, span.end);
-            out_.textOutAdvances(cell_.x(span.start), y, runText_.data(), span.end - span.start,
-                                 advances_.data());
+            emit(y, span.start, span.end, runText_.data());
         }
     }
 
@@ -217,15 +235,7 @@ private:
                     break;
             }
             pen_.use(pen);
-            if (end - start == 1) {
-                out_.textOut(cell_.x(start), y, &chars_[start], 1);
-            } else {
-                setAdvances(start, end - 1);
-                // The last box ends where that character's own box would.
-                advances_.push_back(glyph(end - 1).advance);
-                out_.textOutAdvances(cell_.x(start), y, &chars_[start], end - start,
-                                     advances_.data());
-            }
+            emit(y, start, end, &chars_[start]);
             start = end;
         }
     }
