@@ -290,53 +290,62 @@ void Renderer::draw(bool focused) {
     // Beyond half the rows, one clear and every row costs no more than the bands would.
     const bool full = !s.painted || focused != s.paintedFocused || !s.rowsStayInBands ||
                       changedCount * 2 > changed.size();
-    if (full) {
-        canvas_->clear(clearColor);
-        std::fill(changed.begin(), changed.end(), 1);
-    } else if (changedCount == 0) {
+    if (!full && changedCount == 0)
         return;
-    } else {
-        const int32_t width = int32_t(canvas_->width());
-        for (int32_t r = 0; r < c.rows; ++r) {
-            if (changed[size_t(r)])
-                canvas_->clearRect(0, cell.y(r), width, cell.y(r + 1) - cell.y(r), clearColor);
-        }
-    }
-    s.painted = false;
-
-    std::unique_ptr<TextContext> text = canvas_->openText();
-    if (!text) {
-        std::fill(changed.begin(), changed.end(), 0);
-        return;
-    }
-    if (s.font)
-        text->selectFont(*s.font);
-    text->setTextAlign(0);
-    if (!s.glyphs) {
-        s.glyphs = std::make_unique<GlyphBoxes>();
-        text->glyphBoxes(*s.glyphs);
-        s.rowsStayInBands = glyphsStayInBands(*s.glyphs, cell, c.rows);
-    }
-
     const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
                              s.cursorColumn < c.columns && s.cursorRow >= 0 && s.cursorRow < c.rows;
-    const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
-    RowPainter painter(grids, cell, *text);
     const bool rowRun = rowRunMode(c);
-    for (int32_t r = 0; r < c.rows; ++r) {
-        if (!changed[size_t(r)])
-            continue;
-        if (rowRun)
-            painter.rowRun(r);
-        else
-            painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
+    bool painted = true;
+
+    // Rows first to last - 1, drawn through `text`; false when there is no text context.
+    auto paintRows = [&](std::unique_ptr<TextContext> text, int32_t first, int32_t last) {
+        if (!text)
+            return false;
+        if (s.font)
+            text->selectFont(*s.font);
+        text->setTextAlign(0);
+        if (!s.glyphs) {
+            s.glyphs = std::make_unique<GlyphBoxes>();
+            text->glyphBoxes(*s.glyphs);
+            s.rowsStayInBands = glyphsStayInBands(*s.glyphs, cell, c.rows);
+        }
+        const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
+        RowPainter painter(grids, cell, *text);
+        for (int32_t r = first; r < last; ++r) {
+            if (rowRun)
+                painter.rowRun(r);
+            else
+                painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
+        }
+        // The row-run cursor goes over all the rows, as it does in a full repaint.
+        if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last)
+            painter.rowRunCursor(s.cursorRow, s.cursorColumn);
+        return true;
+    };
+
+    if (full) {
+        canvas_->clear(clearColor);
+        painted = paintRows(canvas_->openText(), 0, c.rows);
+    } else {
+        const int32_t width = int32_t(canvas_->width());
+        for (int32_t first = 0; first < c.rows;) {
+            if (!changed[size_t(first)]) {
+                ++first;
+                continue;
+            }
+            int32_t last = first + 1;
+            while (last < c.rows && changed[size_t(last)])
+                ++last;
+            const int32_t top = cell.y(first);
+            const int32_t height = cell.y(last) - top;
+            canvas_->clearRect(0, top, width, height, clearColor);
+            painted = paintRows(canvas_->openTextBand(top, height), first, last) && painted;
+            first = last;
+        }
     }
-    // The row-run cursor goes over all the rows, as it does in a full repaint.
-    if (rowRun && cursorShown && changed[size_t(s.cursorRow)])
-        painter.rowRunCursor(s.cursorRow, s.cursorColumn);
 
     std::fill(changed.begin(), changed.end(), 0);
-    s.painted = true;
+    s.painted = painted;
     s.paintedFocused = focused;
 }
 

@@ -92,6 +92,10 @@ public:
         std::unique_ptr<TextContext> text = inner_->openText();
         return text ? std::make_unique<ProbeText>(std::move(text), probe_) : nullptr;
     }
+    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
+        std::unique_ptr<TextContext> text = inner_->openTextBand(top, height);
+        return text ? std::make_unique<ProbeText>(std::move(text), probe_) : nullptr;
+    }
     void* hostImage() override { return inner_->hostImage(); }
 
 private:

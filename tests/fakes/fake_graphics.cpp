@@ -108,6 +108,11 @@ public:
         ++record_->textContextsOpened;
         return std::make_unique<FakeTextContext>(state_, record_);
     }
+    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
+        if (!record_->failed && !state_->failTextContext)
+            record_->bands.push_back({top, height});
+        return openText();
+    }
     void* hostImage() override { return record_->failed ? nullptr : record_.get(); }
 
 private:

@@ -319,6 +319,7 @@ TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
         EXPECT_EQ(band.width, 656);
         EXPECT_EQ(band.height, 12);
         EXPECT_EQ(band.argb, 0x80000000u);
+        EXPECT_EQ(overlay().bands.at(size_t(i)), std::make_pair(band.y, 12));
     }
     for (const FakeTextOut& t : texts)
         EXPECT_EQ((t.y - 8) % 24, 0) << "a row that did not change was drawn at y " << t.y;
