@@ -93,7 +93,7 @@ struct Grids {
 };
 
 // Measured under Wine: a text call costs about as much as ten more characters in a call.
-constexpr int32_t kMaxStandIns = 10;
+constexpr int32_t kMaxStandIns = 32;
 
 class RowPainter {
 public:
