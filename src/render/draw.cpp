@@ -102,8 +102,7 @@ public:
           cell_(cell),
           out_(text),
           base_(baseColors(grids.config)),
-          pen_(text, base_),
-          spaces_(size_t(grids.config.columns), ' ') {}
+          pen_(text, base_) {}
 
     void rowRun(int32_t row) {
         const int32_t columns = grids_.config.columns;
@@ -175,8 +174,8 @@ private:
 
     // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
     // touches another's pixels, so the order of the cells does not matter: first the opaque
-    // backgrounds, each stretch of one colour as a run of spaces, then the text, one run per
-    // colour with spaces standing in for the cells of other colours.
+    // backgrounds, each stretch of one colour as one box, then the text, one run per colour
+    // with spaces standing in for the cells of other colours.
     void layers(int32_t y) {
         const int32_t columns = grids_.config.columns;
         for (int32_t start = 0; start < columns;) {
@@ -191,7 +190,7 @@ private:
                 ++end;
             }
             pen_.opaqueBackground(pen.background);
-            emit(y, start, end, spaces_.data());
+            out_.fillBox(cell_.x(start), y, cell_.x(end) - cell_.x(start));
             start = end;
         }
 
@@ -251,7 +250,6 @@ private:
     TextContext& out_;
     ColorPair base_;
     PenHolder pen_;
-    const std::string spaces_;
     const char* chars_ = nullptr;  // the row being drawn
     std::vector<Pen> pens_;        // of each of its cells
     std::vector<ColorSpan> colors_;

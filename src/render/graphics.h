@@ -61,6 +61,9 @@ public:
     // in opaque mode the background box is as wide as all the advances together.
     virtual void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
                                  const int32_t* advances) = 0;
+    // Fills the box that opaque output `width` pixels wide at (x, y) would fill, in the
+    // background colour, without any character.
+    virtual void fillBox(int32_t x, int32_t y, int32_t width) = 0;
     // The box of every byte in the selected font.
     virtual void glyphBoxes(GlyphBoxes& out) = 0;
 };

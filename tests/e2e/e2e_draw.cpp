@@ -70,6 +70,10 @@ public:
         ++probe_.textCalls;
         inner_->textOutAdvances(x, y, bytes, count, advances);
     }
+    void fillBox(int32_t x, int32_t y, int32_t width) override {
+        ++probe_.textCalls;
+        inner_->fillBox(x, y, width);
+    }
     void glyphBoxes(GlyphBoxes& out) override { inner_->glyphBoxes(out); }
 
 private:

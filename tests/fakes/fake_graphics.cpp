@@ -61,6 +61,9 @@ public:
                                   mode_, align_, font_,
                                   std::vector<int32_t>(advances, advances + count)});
     }
+    void fillBox(int32_t x, int32_t y, int32_t width) override {
+        canvas_->boxes.push_back({x, y, width, 0, background_});
+    }
     void glyphBoxes(GlyphBoxes& out) override {
         const TextExtent e = state_->defaultExtent;
         for (size_t b = 0; b < out.size(); ++b) {

@@ -276,6 +276,7 @@ public:
     void selectFont(const Font& font) override {
         if (const auto* gdiFont = dynamic_cast<const GdiFont*>(&font)) {
             font_.select(gdiFont->handle());
+            boxHeight_ = -1;
         }
     }
     TextExtent measure(const std::u16string& text) override {
@@ -301,6 +302,16 @@ public:
                          const int32_t* advances) override {
         ::ExtTextOutA(dc_.get(), x, y, 0, nullptr, bytes, UINT(count),
                       reinterpret_cast<const INT*>(advances));
+    }
+    void fillBox(int32_t x, int32_t y, int32_t width) override {
+        // Opaque output fills from the top of the text down by the font's ascent and descent.
+        if (boxHeight_ < 0) {
+            TEXTMETRICA metrics{};
+            boxHeight_ =
+                ::GetTextMetricsA(dc_.get(), &metrics) ? metrics.tmAscent + metrics.tmDescent : 0;
+        }
+        const RECT box{x, y, x + width, y + boxHeight_};
+        ::ExtTextOutA(dc_.get(), x, y, ETO_OPAQUE, &box, "", 0, nullptr);
     }
     void glyphBoxes(GlyphBoxes& out) override {
         TEXTMETRICA metrics{};
@@ -350,6 +361,7 @@ private:
     LentDc dc_;
     ShiftedViewport viewport_;
     RestoredSelection font_;
+    int32_t boxHeight_ = -1;  // of the selected font, once asked for
 };
 
 class GdiCanvas : public Canvas {
