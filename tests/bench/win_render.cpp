@@ -5,6 +5,8 @@
 //   per-cell full draw against row-run full draw (a focus change repaints everything);
 //   a tick after one typed character (snapshot and draw) against a full redraw;
 //   an idle tick against the bare console reads that the snapshot makes.
+// Figures are medians of the samples. The bare reads replay whatever console calls the snapshot
+// made, recorded through RecordingScreen, which forwards every method of the console port.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -231,10 +233,10 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
         const double redraw = m.typingFull.median();
         const double idle = m.idleTick.median();
         const double reads = m.bareReads.median();
-        std::printf("%3dx%-3d %-8s full draw %8.1f us | typing tick %8.1f us / full redraw "
-                    "%8.1f us = %5.2f | idle tick %6.1f us / bare reads %6.1f us = %5.2f\n",
-                    columns, rows, m.name, full[i], tick, redraw, tick / redraw, idle, reads,
-                    idle / reads);
+        std::printf(
+            "%3dx%-3d %-8s full draw %8.1f us | typing tick %8.1f us / full redraw "
+            "%8.1f us = %5.2f | idle tick %6.1f us / bare reads %6.1f us = %5.2f\n",
+            columns, rows, m.name, full[i], tick, redraw, tick / redraw, idle, reads, idle / reads);
     }
     std::printf("%3dx%-3d per-cell full draw / row-run full draw = %5.2f   (bitmap %ux%u)\n",
                 columns, rows, full[1] / full[0], modes[0].renderer->canvas().width(),
