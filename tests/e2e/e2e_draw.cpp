@@ -142,7 +142,7 @@ void writeCells(HANDLE output, int16_t x, int16_t y, const std::vector<CHAR_INFO
 }
 
 // Words of every attribute (the bits above the low byte too), printable and high bytes among
-// them and glyphs wider than their cell; a long run in row 3 and grey on black in row 12.
+// them and glyphs that may reach past their cell; a long run in row 3, grey on black in row 12.
 void fillVariedScreen(HANDLE output) {
     std::vector<CHAR_INFO> cells(size_t(kColumns) * kRows);
     std::mt19937 random(7);
