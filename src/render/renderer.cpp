@@ -1,5 +1,5 @@
-// Renderer set-up, drawing and tear-down. The colour and layout rules live in colors.cpp; this
-// file only decides which drawing calls are made and in what order.
+// Renderer set-up and tear-down; drawing is in draw.cpp, the colour and layout rules in
+// colors.cpp.
 #include "render/renderer.h"
 
 #include <algorithm>
@@ -84,81 +84,6 @@ Renderer::~Renderer() {
         state_->font.reset();
     state_.reset();
     canvas_.reset();
-}
-
-namespace {
-
-struct CellMetrics {
-    int32_t originX;
-    int32_t originY;
-    float width;
-    float height;
-    int32_t x(int32_t column) const { return cellOffset(originX, column, width); }
-    int32_t y(int32_t row) const { return cellOffset(originY, row, height); }
-};
-
-}  // namespace
-
-void Renderer::draw(bool focused) {
-    State& s = *state_;
-    const RendererConfig& c = s.config;
-    canvas_->clear(clearColorArgb(c.backgroundColor));  // never inverted
-    if (s.blank)
-        return;
-
-    const CellMetrics cell{s.textOriginX, s.textOriginY, cellWidth(s.textWidth, c.columns),
-                           cellHeight(s.textHeight, c.rows)};
-    std::unique_ptr<TextContext> text = canvas_->openText();
-    if (!text)
-        return;
-    // This draw repaints every row.
-    std::fill(s.changedRows.begin(), s.changedRows.end(), uint8_t{0});
-    if (s.font)
-        text->selectFont(*s.font);
-    text->setTextAlign(0);
-    text->setBackgroundMode(BackgroundMode::Transparent);
-    const ColorPair base = baseColors(c);
-    text->setTextColor(base.text);
-    text->setBackgroundColor(base.background);
-
-    const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
-                             s.cursorColumn < c.columns && s.cursorRow >= 0 && s.cursorRow < c.rows;
-    const size_t columns = static_cast<size_t>(c.columns);
-
-    if (rowRunMode(c)) {
-        for (int32_t r = 0; r < c.rows; ++r) {
-            text->textOut(s.textOriginX, cell.y(r), &s.characters[size_t(r) * columns], c.columns);
-        }
-        if (cursorShown) {
-            const ColorPair cursor = rowRunCursorColors(c);
-            text->setTextColor(cursor.text);
-            text->setBackgroundColor(cursor.background);
-            text->setBackgroundMode(BackgroundMode::Opaque);
-            text->textOut(cell.x(s.cursorColumn), cell.y(s.cursorRow),
-                          &s.characters[size_t(s.cursorRow) * columns + size_t(s.cursorColumn)], 1);
-        }
-        return;
-    }
-
-    for (int32_t r = 0; r < c.rows; ++r) {
-        const int32_t y = cell.y(r);
-        for (int32_t col = 0; col < c.columns; ++col) {
-            const size_t index = size_t(r) * columns + size_t(col);
-            const bool cursorCell = cursorShown && r == s.cursorRow && col == s.cursorColumn;
-            const CellPaint paint = paintCell(c, s.attributes[index], cursorCell);
-            if (paint.setsTextColor)
-                text->setTextColor(paint.textColor);
-            if (paint.background == CellBackground::Transparent) {
-                text->setBackgroundMode(BackgroundMode::Transparent);
-            } else if (paint.background == CellBackground::Opaque) {
-                text->setBackgroundMode(BackgroundMode::Opaque);
-                text->setBackgroundColor(paint.backgroundColor);
-            }
-            text->textOut(cell.x(col), y, &s.characters[index], 1);
-            if (cursorCell)
-                text->setBackgroundMode(BackgroundMode::Transparent);
-        }
-    }
 }
 
 }  // namespace tideglass

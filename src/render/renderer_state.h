@@ -41,6 +41,14 @@ struct Renderer::State {
     // attributes changed, or the cursor (or its visibility) left or entered it. All set at
     // set-up; a snapshot taken as a change sets more, and a draw clears those it repainted.
     std::vector<uint8_t> changedRows;
+
+    // Drawing's own record: whether the canvas shows the current grids (and with which focus),
+    // so that a draw may repaint only the changed rows, and the font's glyph boxes, measured at
+    // the first draw that gets a text context.
+    bool painted = false;
+    bool paintedFocused = false;
+    std::unique_ptr<GlyphBoxes> glyphs;
+    bool rowsStayInBands = false;  // no glyph reaches out of its row's band
 };
 
 }  // namespace tideglass

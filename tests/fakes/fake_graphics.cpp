@@ -45,8 +45,33 @@ public:
     void setTextColor(uint32_t colorref) override { text_ = colorref; }
     void setBackgroundColor(uint32_t colorref) override { background_ = colorref; }
     void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
-        canvas_->texts.push_back(
-            {x, y, std::string(bytes, size_t(count)), text_, background_, mode_, align_, font_});
+        canvas_->texts.push_back({x,
+                                  y,
+                                  std::string(bytes, size_t(count)),
+                                  text_,
+                                  background_,
+                                  mode_,
+                                  align_,
+                                  font_,
+                                  {}});
+    }
+    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
+                         const int32_t* advances) override {
+        canvas_->texts.push_back({x, y, std::string(bytes, size_t(count)), text_, background_,
+                                  mode_, align_, font_,
+                                  std::vector<int32_t>(advances, advances + count)});
+    }
+    void fillBox(int32_t x, int32_t y, int32_t width) override {
+        canvas_->boxes.push_back({x, y, width, 0, background_});
+    }
+    void glyphBoxes(GlyphBoxes& out) override {
+        const TextExtent e = state_->defaultExtent;
+        for (size_t b = 0; b < out.size(); ++b) {
+            auto it = state_->glyphBoxes.find(static_cast<unsigned char>(b));
+            out[b] = it != state_->glyphBoxes.end()
+                         ? it->second
+                         : GlyphBox{e.width, 0, e.width, 0, e.height, false};
+        }
     }
 
 private:
@@ -76,11 +101,20 @@ public:
         if (!record_->failed)
             record_->clears.push_back(argb);
     }
+    void clearRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb) override {
+        if (!record_->failed)
+            record_->rectClears.push_back({x, y, width, height, argb});
+    }
     std::unique_ptr<TextContext> openText() override {
         if (record_->failed || state_->failTextContext)
             return nullptr;
         ++record_->textContextsOpened;
         return std::make_unique<FakeTextContext>(state_, record_);
+    }
+    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
+        if (!record_->failed && !state_->failTextContext)
+            record_->bands.push_back({top, height});
+        return openText();
     }
     void* hostImage() override { return record_->failed ? nullptr : record_.get(); }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,7 +20,16 @@ struct FakeTextOut {
     uint32_t backgroundColor = 0;
     BackgroundMode mode = BackgroundMode::Opaque;
     uint32_t align = 0;
-    std::string font;  // name of the font selected at that moment ("" when none)
+    std::string font;               // name of the font selected at that moment ("" when none)
+    std::vector<int32_t> advances;  // as given to textOutAdvances; empty for textOut
+};
+
+struct FakeRectClear {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t argb = 0;
 };
 
 struct FakeCanvasRecord {
@@ -27,6 +37,9 @@ struct FakeCanvasRecord {
     int32_t height = 0;
     bool failed = false;
     std::vector<uint32_t> clears;
+    std::vector<FakeRectClear> rectClears;
+    std::vector<FakeRectClear> boxes;  // fillBox: the height is 0, the colour a COLORREF
+    std::vector<std::pair<int32_t, int32_t>> bands;  // top and height of each band text context
     std::vector<FakeTextOut> texts;
     std::vector<std::u16string> measured;
     int textContextsOpened = 0;
@@ -41,6 +54,8 @@ struct FakeGraphicsState {
     int failCanvasFromIndex = -1;  // canvases from this creation index on fail (-1: none)
     bool failFont = false;         // createFont returns null
     bool failTextContext = false;  // openText returns null
+    // Glyph boxes by byte; bytes not listed fill defaultExtent, their ink inside.
+    std::map<unsigned char, GlyphBox> glyphBoxes;
 
     std::vector<std::shared_ptr<FakeCanvasRecord>> canvases;
     std::vector<FontBlock> fontsCreated;

@@ -4,10 +4,14 @@
 #include <objidl.h>  // IStream and friends, which <gdiplus.h> needs under WIN32_LEAN_AND_MEAN
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 
+#include "platform/win32/gdi_glyphs.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tideglass::win32 {
@@ -34,6 +38,7 @@ static_assert(offsetof(LOGFONTA, lfPitchAndFamily) == offsetof(FontBlock, pitchA
               "lfPitchAndFamily");
 static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(FontBlock, faceName), "lfFaceName");
 static_assert(sizeof(LOGFONTA::lfFaceName) == sizeof(FontBlock::faceName), "face name size");
+static_assert(sizeof(INT) == sizeof(int32_t), "the advances go to ExtTextOutA as they are");
 
 namespace {
 
@@ -99,13 +104,80 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
+class AfterRelease {
+public:
+    explicit AfterRelease(std::function<void()> action) : action_(std::move(action)) {}
+    ~AfterRelease() {
+        if (action_)
+            action_();
+    }
+    AfterRelease(const AfterRelease&) = delete;
+    AfterRelease& operator=(const AfterRelease&) = delete;
+
+private:
+    std::function<void()> action_;
+};
+
+// Moves the device context's origin up by originY pixels while it lives.
+class ShiftedViewport {
+public:
+    ShiftedViewport(HDC dc, int32_t originY) : dc_(dc), shifted_(originY != 0) {
+        if (shifted_)
+            ::SetViewportOrgEx(dc_, 0, -originY, &previous_);
+    }
+    ~ShiftedViewport() {
+        if (shifted_)
+            ::SetViewportOrgEx(dc_, previous_.x, previous_.y, nullptr);
+    }
+    ShiftedViewport(const ShiftedViewport&) = delete;
+    ShiftedViewport& operator=(const ShiftedViewport&) = delete;
+
+private:
+    HDC dc_;
+    bool shifted_;
+    POINT previous_{0, 0};
+};
+
+// Copies whole rows of pixels, as they are, between two 32bpp ARGB bitmaps of one width.
+bool copyRows(Gdiplus::Bitmap& from, int32_t fromTop, Gdiplus::Bitmap& to, int32_t toTop,
+              int32_t width, int32_t height) {
+    Gdiplus::Rect source(0, fromTop, width, height);
+    Gdiplus::Rect target(0, toTop, width, height);
+    Gdiplus::BitmapData in;
+    Gdiplus::BitmapData out;
+    if (from.LockBits(&source, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &in) !=
+        Gdiplus::Ok) {
+        return false;
+    }
+    const bool locked = to.LockBits(&target, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
+                                    &out) == Gdiplus::Ok;
+    if (locked) {
+        for (int32_t row = 0; row < height; ++row) {
+            std::memcpy(static_cast<BYTE*>(out.Scan0) + row * out.Stride,
+                        static_cast<const BYTE*>(in.Scan0) + row * in.Stride,
+                        size_t(width) * sizeof(uint32_t));
+        }
+        to.UnlockBits(&out);
+    }
+    from.UnlockBits(&in);
+    return locked;
+}
+
 class GdiTextContext : public TextContext {
 public:
-    GdiTextContext(Gdiplus::Graphics& graphics, HDC dc) : dc_(graphics, dc), font_(dc) {}
+    // Output at y lands at y - originY of the device context; afterRelease runs once the
+    // context has gone back.
+    GdiTextContext(Gdiplus::Graphics& graphics, HDC dc, int32_t originY = 0,
+                   std::function<void()> afterRelease = {})
+        : afterRelease_(std::move(afterRelease)),
+          dc_(graphics, dc),
+          viewport_(dc, originY),
+          font_(dc) {}
 
     void selectFont(const Font& font) override {
         if (const auto* gdiFont = dynamic_cast<const GdiFont*>(&font)) {
             font_.select(gdiFont->handle());
+            boxHeight_ = -1;
         }
     }
     TextExtent measure(const std::u16string& text) override {
@@ -127,11 +199,31 @@ public:
     void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
         ::TextOutA(dc_.get(), x, y, bytes, count);
     }
+    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
+                         const int32_t* advances) override {
+        ::ExtTextOutA(dc_.get(), x, y, 0, nullptr, bytes, UINT(count),
+                      reinterpret_cast<const INT*>(advances));
+    }
+    void fillBox(int32_t x, int32_t y, int32_t width) override {
+        // Opaque output fills from the top of the text down by the font's ascent and descent.
+        if (boxHeight_ < 0) {
+            TEXTMETRICA metrics{};
+            boxHeight_ =
+                ::GetTextMetricsA(dc_.get(), &metrics) ? metrics.tmAscent + metrics.tmDescent : 0;
+        }
+        const RECT box{x, y, x + width, y + boxHeight_};
+        ::ExtTextOutA(dc_.get(), x, y, ETO_OPAQUE, &box, "", 0, nullptr);
+    }
+    void glyphBoxes(GlyphBoxes& out) override { measureGlyphBoxes(dc_.get(), out); }
 
 private:
-    // Declared first, released last: the selection goes back before the DC is returned.
+    // In reverse order of release: the selection and the viewport go back before the DC, and
+    // afterRelease runs last.
+    AfterRelease afterRelease_;
     LentDc dc_;
+    ShiftedViewport viewport_;
     RestoredSelection font_;
+    int32_t boxHeight_ = -1;  // of the selected font, once asked for
 };
 
 class GdiCanvas : public Canvas {
@@ -154,6 +246,30 @@ public:
         if (graphics_)
             graphics_->Clear(Gdiplus::Color(argb));
     }
+    void clearRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb) override {
+        if (!bitmap_)
+            return;
+        // Wine's clear inside a clip costs about as much as a whole clear; the pixels written
+        // directly cost a small part of that and come out as the clear sets them.
+        const int32_t left = std::max(x, 0);
+        const int32_t top = std::max(y, 0);
+        const int32_t right = std::min<int64_t>(int64_t(x) + width, bitmap_->GetWidth());
+        const int32_t bottom = std::min<int64_t>(int64_t(y) + height, bitmap_->GetHeight());
+        if (right <= left || bottom <= top)
+            return;
+        Gdiplus::Rect area(left, top, right - left, bottom - top);
+        Gdiplus::BitmapData data;
+        if (bitmap_->LockBits(&area, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) !=
+            Gdiplus::Ok) {
+            return;
+        }
+        for (int32_t row = 0; row < area.Height; ++row) {
+            auto* pixels =
+                reinterpret_cast<uint32_t*>(static_cast<BYTE*>(data.Scan0) + row * data.Stride);
+            std::fill_n(pixels, area.Width, argb);
+        }
+        bitmap_->UnlockBits(&data);
+    }
     std::unique_ptr<TextContext> openText() override {
         if (!graphics_)
             return nullptr;
@@ -162,12 +278,42 @@ public:
             return nullptr;
         return std::make_unique<GdiTextContext>(*graphics_, dc);
     }
+    // Under Wine a device context lent on a bitmap costs work on each of its pixels, going out
+    // and coming back; the band's rows go through a bitmap of their own instead.
+    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
+        if (!graphics_)
+            return nullptr;
+        const int32_t width = int32_t(bitmap_->GetWidth());
+        if (top < 0 || height <= 0 || int64_t(top) + height > int64_t(bitmap_->GetHeight()))
+            return openText();
+        if (!band_ || int32_t(band_->GetHeight()) != height) {
+            bandGraphics_.reset();
+            band_ = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+            if (band_->GetLastStatus() == Gdiplus::Ok)
+                bandGraphics_.reset(Gdiplus::Graphics::FromImage(band_.get()));
+            if (!bandGraphics_ || bandGraphics_->GetLastStatus() != Gdiplus::Ok) {
+                bandGraphics_.reset();
+                band_.reset();
+                return openText();
+            }
+        }
+        if (!copyRows(*bitmap_, top, *band_, 0, width, height))
+            return openText();
+        HDC dc = bandGraphics_->GetHDC();
+        if (!dc)
+            return nullptr;
+        return std::make_unique<GdiTextContext>(
+            *bandGraphics_, dc, top,
+            [this, top, width, height] { copyRows(*band_, 0, *bitmap_, top, width, height); });
+    }
     void* hostImage() override { return static_cast<Gdiplus::Image*>(bitmap_.get()); }
 
 private:
-    // The graphics object is declared last so that it is deleted before its bitmap.
+    // Each graphics object is declared after its bitmap so that it is deleted before it.
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;
+    std::unique_ptr<Gdiplus::Bitmap> band_;
+    std::unique_ptr<Gdiplus::Graphics> bandGraphics_;
 };
 
 }  // namespace

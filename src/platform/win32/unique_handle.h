@@ -74,4 +74,13 @@ struct GdiObjectTraits {
 };
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 
+// A memory device context from CreateCompatibleDC.
+struct MemoryDcTraits {
+    using pointer = HDC;
+    static pointer none() noexcept { return nullptr; }
+    static bool isNone(pointer h) noexcept { return h == nullptr; }
+    static void close(pointer h) noexcept { ::DeleteDC(h); }
+};
+using UniqueDc = UniqueHandle<MemoryDcTraits>;
+
 }  // namespace tideglass::win32

@@ -20,6 +20,9 @@ public:
     void setTextColor(uint32_t) override {}
     void setBackgroundColor(uint32_t) override {}
     void textOut(int32_t, int32_t, const char*, int32_t) override {}
+    void textOutAdvances(int32_t, int32_t, const char*, int32_t, const int32_t*) override {}
+    void fillBox(int32_t, int32_t, int32_t) override {}
+    void glyphBoxes(GlyphBoxes& out) override { out.fill(GlyphBox{8, 0, 8, 0, 12, false}); }
 };
 
 class TestCanvas : public Canvas {
@@ -43,7 +46,9 @@ public:
     uint32_t width() override { return static_cast<uint32_t>(width_); }
     uint32_t height() override { return static_cast<uint32_t>(height_); }
     void clear(uint32_t) override {}
+    void clearRect(int32_t, int32_t, int32_t, int32_t, uint32_t) override {}
     std::unique_ptr<TextContext> openText() override { return std::make_unique<TestTextContext>(); }
+    std::unique_ptr<TextContext> openTextBand(int32_t, int32_t) override { return openText(); }
     void* hostImage() override { return this; }
 
 private:

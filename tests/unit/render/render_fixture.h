@@ -41,7 +41,31 @@ protected:
         renderer->draw(focused);
         return overlay().texts;
     }
-
+    // In per-cell mode, the same with each character of a run given its own entry at the x it
+    // was placed at (by the advances given, or else by its own), as if every cell had been drawn
+    // by itself.
+    std::vector<fakes::FakeTextOut> drawnCells(bool focused) {
+        std::vector<fakes::FakeTextOut> cells;
+        const bool rowRun = config.ignoreFgColors && config.ignoreBgColors && config.ignoreStyle;
+        for (const fakes::FakeTextOut& text : drawn(focused)) {
+            if (rowRun || text.bytes.size() < 2) {
+                cells.push_back(text);
+                continue;
+            }
+            fakes::FakeTextOut cell = text;
+            cell.advances.clear();
+            for (size_t i = 0; i < text.bytes.size(); ++i) {
+                cell.bytes = text.bytes.substr(i, 1);
+                cells.push_back(cell);
+                const auto own =
+                    graphics->glyphBoxes.find(static_cast<unsigned char>(text.bytes[i]));
+                cell.x += !text.advances.empty()              ? text.advances[i]
+                          : own != graphics->glyphBoxes.end() ? own->second.advance
+                                                              : graphics->defaultExtent.width;
+            }
+        }
+        return cells;
+    }
     fakes::FakeGraphics graphics;
     ScriptedScreen screen;
     RendererConfig config;

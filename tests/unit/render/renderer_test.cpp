@@ -202,7 +202,7 @@ TEST_P(NoCursor, InEitherMode) {
         screen.screen.cursorY = GetParam().y;
         screen.write(0, 0, "x");
         renderer->snapshot(output);
-        const auto texts = drawn(GetParam().focused);
+        const auto texts = drawnCells(GetParam().focused);
         ASSERT_EQ(texts.size(), rowRun ? 25u : 2000u);
         for (const FakeTextOut& t : texts) {
             EXPECT_EQ(t.mode, BackgroundMode::Transparent) << "at " << t.x << "," << t.y;
@@ -224,7 +224,7 @@ TEST_F(RendererTest, PerCellOnlyCursorCellIsOpaqueWhenColorsAreIgnored) {
     screen.screen.cursorX = 5;
     screen.screen.cursorY = 2;
     ASSERT_TRUE(renderer->snapshot(output));
-    const auto texts = drawn(true);
+    const auto texts = drawnCells(true);
     ASSERT_EQ(texts.size(), 2000u);
     for (size_t i = 0; i < texts.size(); ++i) {
         SCOPED_TRACE(i);
@@ -251,7 +251,7 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
     screen.write(0, 0, "abcd");
     screen.screen.cursorX = 1;
     ASSERT_TRUE(renderer->snapshot(output));
-    auto texts = drawn(false);
+    auto texts = drawnCells(false);
     EXPECT_EQ(texts[0].textColor, 0x00FFFFu);
     EXPECT_EQ(texts[0].mode, BackgroundMode::Opaque);
     EXPECT_EQ(texts[0].backgroundColor, 0xB00000u);
@@ -260,7 +260,7 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
         EXPECT_EQ(texts[i].mode, BackgroundMode::Transparent) << i;
     }
     // Focused: the cursor cell (1, 0) is reversed and opaque; the next cell is transparent again.
-    texts = drawn(true);
+    texts = drawnCells(true);
     EXPECT_EQ(texts[1].textColor, 0x000000u);
     EXPECT_EQ(texts[1].backgroundColor, 0xFFFFFFu);
     EXPECT_EQ(texts[1].mode, BackgroundMode::Opaque);
@@ -269,13 +269,79 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
 
 TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
     config.ignoreStyle = false;
+    graphics->glyphBoxes[0x82] = {8, 0, 8, 0, 12, true};  // a lead byte in the font's code page
     build();
-    screen.write(0, 0, "\x82\xa0");
+    screen.write(0, 0,
+                 "ab\x82\xa0"
+                 "cd");
     ASSERT_TRUE(renderer->snapshot(output));
     const auto texts = drawn(false);
-    EXPECT_EQ(texts[0].bytes, "\x82");
-    EXPECT_EQ(texts[1].bytes, "\xa0");
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts[0].bytes, "ab");
+    EXPECT_EQ(texts[1].bytes, "\x82");
+    EXPECT_EQ(texts[2].bytes.substr(0, 3),
+              "\xa0"
+              "cd");
 }
+
+// After a draw, a change of a few rows repaints just their bands; the focus, most of the rows,
+// or glyphs that reach out of their row bring back the full repaint.
+struct RepaintCase {
+    const char* name;
+    bool rowRun;
+    int changedRows;  // rows 0, 2, 4, ... get new text
+    bool focusChanges;
+    bool tallGlyph;
+    bool full;
+};
+
+class Repaint : public RendererTest, public ::testing::WithParamInterface<RepaintCase> {};
+
+TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
+    const RepaintCase& p = GetParam();
+    config.ignoreStyle = p.rowRun;
+    if (p.tallGlyph)
+        graphics->glyphBoxes['~'] = {8, 0, 8, -1, 12, false};
+    build();
+    screen.write(0, 0, "first");
+    ASSERT_TRUE(renderer->snapshot(output));
+    renderer->draw(true);
+    overlay().clears.clear();
+    for (int i = 0; i < p.changedRows; ++i)
+        screen.write(0, int16_t(2 * i), "changed");
+    ASSERT_TRUE(renderer->snapshot(output));
+    const auto texts = drawn(!p.focusChanges);
+    if (p.full) {
+        EXPECT_EQ(overlay().clears, std::vector<uint32_t>{0x80000000});
+        EXPECT_TRUE(overlay().rectClears.empty());
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                                [](const FakeTextOut& t) { return t.y == 8 + 24 * 12; }));
+        return;
+    }
+    EXPECT_TRUE(overlay().clears.empty());
+    ASSERT_EQ(overlay().rectClears.size(), size_t(p.changedRows));
+    for (int i = 0; i < p.changedRows; ++i) {
+        const fakes::FakeRectClear& band = overlay().rectClears[size_t(i)];
+        EXPECT_EQ(band.x, 0);
+        EXPECT_EQ(band.y, 8 + 24 * i);
+        EXPECT_EQ(band.width, 656);
+        EXPECT_EQ(band.height, 12);
+        EXPECT_EQ(band.argb, 0x80000000u);
+        EXPECT_EQ(overlay().bands.at(size_t(i)), std::make_pair(band.y, 12));
+    }
+    for (const FakeTextOut& t : texts)
+        EXPECT_EQ((t.y - 8) % 24, 0) << "a row that did not change was drawn at y " << t.y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Repaint,
+    ::testing::Values(RepaintCase{"OneRowRowRun", true, 1, false, false, false},
+                      RepaintCase{"OneRowPerCell", false, 1, false, false, false},
+                      RepaintCase{"HalfTheRows", false, 12, false, false, false},
+                      RepaintCase{"MostRows", true, 13, false, false, true},
+                      RepaintCase{"FocusChange", true, 1, true, false, true},
+                      RepaintCase{"GlyphOutOfItsBand", true, 1, false, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tideglass::testing

@@ -1,0 +1,349 @@
+// Drawing the overlay. A draw repaints everything, or, when the canvas already shows the last
+// reading but a few rows, only those rows' bands. Neighbouring cells drawn alike go out as one
+// text call whose characters land exactly where drawing each cell alone would put them, so the
+// picture is the same pixel for pixel whichever way it was made.
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "render/colors.h"
+#include "render/renderer.h"
+#include "render/renderer_state.h"
+
+namespace tideglass {
+namespace {
+
+struct CellMetrics {
+    int32_t originX;
+    int32_t originY;
+    float width;
+    float height;
+    int32_t x(int32_t column) const { return cellOffset(originX, column, width); }
+    int32_t y(int32_t row) const { return cellOffset(originY, row, height); }
+};
+
+// The colours a cell ends up drawn with. A background the cell leaves untouched is transparent:
+// only the cursor cell makes it opaque there, and it is set back right after.
+struct Pen {
+    uint32_t text = 0;
+    bool opaque = false;
+    uint32_t background = 0;
+
+    bool operator==(const Pen& other) const {
+        return text == other.text && opaque == other.opaque &&
+               (!opaque || background == other.background);
+    }
+};
+
+Pen penFor(const RendererConfig& c, const ColorPair& base, uint16_t attribute, bool cursorCell) {
+    const CellPaint paint = paintCell(c, attribute, cursorCell);
+    Pen pen;
+    pen.text = paint.setsTextColor ? paint.textColor : base.text;
+    pen.opaque = paint.background == CellBackground::Opaque;
+    pen.background = pen.opaque ? paint.backgroundColor : base.background;
+    return pen;
+}
+
+// Changes of colour and mode cost a call each under GDI; only real changes are made.
+class PenHolder {
+public:
+    PenHolder(TextContext& text, const ColorPair& base)
+        : text_(text), current_{base.text, false, base.background} {
+        text_.setBackgroundMode(BackgroundMode::Transparent);
+        text_.setTextColor(base.text);
+        text_.setBackgroundColor(base.background);
+    }
+    void use(const Pen& pen) {
+        if (pen.text != current_.text)
+            text_.setTextColor(pen.text);
+        if (pen.opaque && pen.background != current_.background)
+            text_.setBackgroundColor(pen.background);
+        if (pen.opaque != current_.opaque) {
+            text_.setBackgroundMode(pen.opaque ? BackgroundMode::Opaque
+                                               : BackgroundMode::Transparent);
+        }
+        current_.text = pen.text;
+        current_.opaque = pen.opaque;
+        if (pen.opaque)
+            current_.background = pen.background;
+    }
+    void opaqueBackground(uint32_t color) { use({current_.text, true, color}); }
+    void transparentText(uint32_t color) { use({color, false, current_.background}); }
+
+private:
+    TextContext& text_;
+    Pen current_;
+};
+
+// Drawn alone, a cell paints its box and then its ink, and the next cell's box covers whatever
+// of that ink reaches into it. In one run every box is painted before any ink, so a cell may be
+// followed within an opaque run only when its box is its cell exactly and its ink stays inside.
+bool fitsCell(const GlyphBox& glyph, int32_t cellWidth) {
+    return glyph.advance == cellWidth && glyph.inkRight <= cellWidth;
+}
+
+// The current grids and what they are drawn with.
+struct Grids {
+    const RendererConfig& config;
+    const char* characters;
+    const uint16_t* attributes;
+    const GlyphBoxes& glyphs;
+};
+
+// Measured under Wine: a text call costs about as much as thirty more spaces in a call.
+constexpr int32_t kMaxStandIns = 32;
+
+class RowPainter {
+public:
+    RowPainter(const Grids& grids, const CellMetrics& cell, TextContext& text)
+        : grids_(grids),
+          cell_(cell),
+          out_(text),
+          base_(baseColors(grids.config)),
+          pen_(text, base_) {}
+
+    void rowRun(int32_t row) {
+        const int32_t columns = grids_.config.columns;
+        out_.textOut(cell_.originX, cell_.y(row), &grids_.characters[size_t(row) * columns],
+                     columns);
+    }
+
+    void rowRunCursor(int32_t row, int32_t column) {
+        const ColorPair cursor = rowRunCursorColors(grids_.config);
+        pen_.use({cursor.text, true, cursor.background});
+        const size_t index = size_t(row) * size_t(grids_.config.columns) + size_t(column);
+        out_.textOut(cell_.x(column), cell_.y(row), &grids_.characters[index], 1);
+    }
+
+    // cursorColumn is -1 when the cursor is not in this row or not shown.
+    void perCell(int32_t row, int32_t cursorColumn) {
+        const RendererConfig& c = grids_.config;
+        const size_t first = size_t(row) * size_t(c.columns);
+        chars_ = &grids_.characters[first];
+        pens_.resize(size_t(c.columns));
+        bool layered = !inked(' ');
+        for (int32_t col = 0; col < c.columns; ++col) {
+            const Pen pen =
+                penFor(c, base_, grids_.attributes[first + size_t(col)], col == cursorColumn);
+            pens_[size_t(col)] = pen;
+            const GlyphBox& g = glyph(col);
+            const int32_t width = cell_.x(col + 1) - cell_.x(col);
+            if (g.alone || (pen.opaque && g.advance != width) ||
+                (g.inkLeft < g.inkRight && (g.inkLeft < 0 || g.inkRight > width))) {
+                layered = false;
+            }
+        }
+        if (layered)
+            layers(cell_.y(row));
+        else
+            runs(cell_.y(row), cursorColumn);
+    }
+
+private:
+    const GlyphBox& glyph(int32_t col) const {
+        return grids_.glyphs[static_cast<unsigned char>(chars_[col])];
+    }
+    bool inked(char byte) const {
+        const GlyphBox& g = grids_.glyphs[static_cast<unsigned char>(byte)];
+        return g.inkLeft < g.inkRight;
+    }
+    // Outputs `bytes` in the cells from start to end, each at its cell's x; the last one's box
+    // is its own, as it would be drawn alone.
+    void emit(int32_t y, int32_t start, int32_t end, const char* bytes) {
+        const int32_t count = end - start;
+        bool ownAdvances = true;
+        advances_.clear();
+        for (int32_t col = start; col + 1 < end; ++col) {
+            const int32_t width = cell_.x(col + 1) - cell_.x(col);
+            ownAdvances =
+                ownAdvances &&
+                grids_.glyphs[static_cast<unsigned char>(bytes[col - start])].advance == width;
+            advances_.push_back(width);
+        }
+        // Plain output lays the characters out by their own advances, and under Wine it costs
+        // a third of output with the advances given.
+        if (ownAdvances) {
+            out_.textOut(cell_.x(start), y, bytes, count);
+            return;
+        }
+        advances_.push_back(grids_.glyphs[static_cast<unsigned char>(bytes[count - 1])].advance);
+        out_.textOutAdvances(cell_.x(start), y, bytes, count, advances_.data());
+    }
+
+    // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
+    // touches another's pixels, so the order of the cells does not matter: first the opaque
+    // backgrounds, each stretch of one colour as one box, then the text, one run per colour
+    // with spaces standing in for the cells of other colours.
+    void layers(int32_t y) {
+        const int32_t columns = grids_.config.columns;
+        for (int32_t start = 0; start < columns;) {
+            const Pen& pen = pens_[size_t(start)];
+            int32_t end = start + 1;
+            if (!pen.opaque) {
+                start = end;
+                continue;
+            }
+            while (end < columns && pens_[size_t(end)].opaque &&
+                   pens_[size_t(end)].background == pen.background) {
+                ++end;
+            }
+            pen_.opaqueBackground(pen.background);
+            out_.fillBox(cell_.x(start), y, cell_.x(end) - cell_.x(start));
+            start = end;
+        }
+
+        colors_.clear();
+        for (int32_t col = 0; col < columns; ++col) {
+            if (!inked(chars_[col]))
+                continue;
+            const uint32_t color = pens_[size_t(col)].text;
+            auto it = std::find_if(colors_.rbegin(), colors_.rend(),
+                                   [color](const ColorSpan& span) { return span.color == color; });
+            // Each stand-in costs a character's work; past a few, a call of its own is cheaper.
+            if (it == colors_.rend() || col - it->end > kMaxStandIns)
+                colors_.push_back({color, col, col + 1});
+            else
+                it->end = col + 1;
+        }
+        for (const ColorSpan& span : colors_) {
+            runText_.assign(chars_ + span.start, chars_ + span.end);
+            for (int32_t col = span.start; col < span.end; ++col) {
+                if (!inked(chars_[col]) || pens_[size_t(col)].text != span.color)
+                    runText_[size_t(col - span.start)] = ' ';
+            }
+            pen_.transparentText(span.color);
+            emit(y, span.start, span.end, runText_.data());
+        }
+    }
+
+    // Otherwise cells go in order, neighbours of the same paint as one run.
+    void runs(int32_t y, int32_t cursorColumn) {
+        const int32_t columns = grids_.config.columns;
+        int32_t start = 0;
+        while (start < columns) {
+            const Pen& pen = pens_[size_t(start)];
+            int32_t end = start + 1;
+            for (; end < columns; ++end) {
+                const bool joins =
+                    start != cursorColumn && end != cursorColumn && pens_[size_t(end)] == pen &&
+                    !glyph(end).alone && !glyph(end - 1).alone &&
+                    (!pen.opaque || fitsCell(glyph(end - 1), cell_.x(end) - cell_.x(end - 1)));
+                if (!joins)
+                    break;
+            }
+            pen_.use(pen);
+            emit(y, start, end, &chars_[start]);
+            start = end;
+        }
+    }
+
+    struct ColorSpan {
+        uint32_t color;
+        int32_t start;
+        int32_t end;
+    };
+
+    const Grids& grids_;
+    const CellMetrics& cell_;
+    TextContext& out_;
+    ColorPair base_;
+    PenHolder pen_;
+    const char* chars_ = nullptr;  // the row being drawn
+    std::vector<Pen> pens_;        // of each of its cells
+    std::vector<ColorSpan> colors_;
+    std::string runText_;
+    std::vector<int32_t> advances_;
+};
+
+bool glyphsStayInBands(const GlyphBoxes& glyphs, const CellMetrics& cell, int32_t rows) {
+    int32_t band = cell.y(1) - cell.y(0);
+    for (int32_t r = 1; r < rows; ++r)
+        band = std::min(band, cell.y(r + 1) - cell.y(r));
+    return std::all_of(glyphs.begin(), glyphs.end(),
+                       [band](const GlyphBox& g) { return g.top >= 0 && g.bottom <= band; });
+}
+
+}  // namespace
+
+void Renderer::draw(bool focused) {
+    State& s = *state_;
+    const RendererConfig& c = s.config;
+    const uint32_t clearColor = clearColorArgb(c.backgroundColor);  // never inverted
+    std::vector<uint8_t>& changed = s.changedRows;
+    if (changed.size() != size_t(c.rows))
+        changed.assign(size_t(c.rows), 1);
+    if (s.blank) {
+        canvas_->clear(clearColor);
+        s.painted = false;
+        std::fill(changed.begin(), changed.end(), 0);
+        return;
+    }
+
+    const CellMetrics cell{s.textOriginX, s.textOriginY, cellWidth(s.textWidth, c.columns),
+                           cellHeight(s.textHeight, c.rows)};
+    const size_t changedCount = size_t(
+        std::count_if(changed.begin(), changed.end(), [](uint8_t flag) { return flag != 0; }));
+    // Beyond half the rows, one clear and every row costs no more than the bands would.
+    const bool full = !s.painted || focused != s.paintedFocused || !s.rowsStayInBands ||
+                      changedCount * 2 > changed.size();
+    if (!full && changedCount == 0)
+        return;
+    const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
+                             s.cursorColumn < c.columns && s.cursorRow >= 0 && s.cursorRow < c.rows;
+    const bool rowRun = rowRunMode(c);
+    bool painted = true;
+
+    // Rows first to last - 1, drawn through `text`; false when there is no text context.
+    auto paintRows = [&](std::unique_ptr<TextContext> text, int32_t first, int32_t last) {
+        if (!text)
+            return false;
+        if (s.font)
+            text->selectFont(*s.font);
+        text->setTextAlign(0);
+        if (!s.glyphs) {
+            s.glyphs = std::make_unique<GlyphBoxes>();
+            text->glyphBoxes(*s.glyphs);
+            s.rowsStayInBands = glyphsStayInBands(*s.glyphs, cell, c.rows);
+        }
+        const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
+        RowPainter painter(grids, cell, *text);
+        for (int32_t r = first; r < last; ++r) {
+            if (rowRun)
+                painter.rowRun(r);
+            else
+                painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
+        }
+        // The row-run cursor goes over all the rows, as it does in a full repaint.
+        if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last)
+            painter.rowRunCursor(s.cursorRow, s.cursorColumn);
+        return true;
+    };
+
+    if (full) {
+        canvas_->clear(clearColor);
+        painted = paintRows(canvas_->openText(), 0, c.rows);
+    } else {
+        const int32_t width = int32_t(canvas_->width());
+        for (int32_t first = 0; first < c.rows;) {
+            if (!changed[size_t(first)]) {
+                ++first;
+                continue;
+            }
+            int32_t last = first + 1;
+            while (last < c.rows && changed[size_t(last)])
+                ++last;
+            const int32_t top = cell.y(first);
+            const int32_t height = cell.y(last) - top;
+            canvas_->clearRect(0, top, width, height, clearColor);
+            painted = paintRows(canvas_->openTextBand(top, height), first, last) && painted;
+            first = last;
+        }
+    }
+
+    std::fill(changed.begin(), changed.end(), 0);
+    s.painted = painted;
+    s.paintedFocused = focused;
+}
+
+}  // namespace tideglass
