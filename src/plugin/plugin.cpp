@@ -62,7 +62,7 @@ Desklet* createDesklet(const Platform& platform, WindowHandle window, InstanceHa
 void destroyDesklet(const Platform& platform, Desklet* desklet) {
     if (desklet == nullptr)
         return;
-    guarded(platform, [&] { delete desklet; });
+    guarded(platform, [&] { desklet->destroy(); });
 }
 
 void processDeskletMessage(const Platform& platform, Desklet* desklet, uint32_t message,

@@ -30,6 +30,8 @@ void getInformation(char* name, char* author, int32_t* version, char* descriptio
 Desklet* createDesklet(const Platform& platform, WindowHandle window, InstanceHandle instance,
                        const char* iniFile, const char* iniSection);
 
+// Also from inside one of the desklet's own steps (a failure box's message loop): the desklet
+// is then freed when that step ends.
 void destroyDesklet(const Platform& platform, Desklet* desklet);
 void processDeskletMessage(const Platform& platform, Desklet* desklet, uint32_t message,
                            uintptr_t wParam, intptr_t lParam);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "desklet/configurable.h"
+#include "desklet/live_desklets.h"
 #include "e2e/support/dialog_driver.h"
 #include "support/plugin_library.h"
 #include "e2e/support/dialog_template.h"
@@ -39,7 +40,9 @@ public:
         Settings copy;
         ChangeFlags flags;
     };
-    const Settings& currentSettings() const override { return settings; }
+    TestDesklet() { addLiveDesklet(this); }
+    ~TestDesklet() { removeLiveDesklet(this); }
+    Settings currentSettings() const override { return settings; }
     void applyConfiguration(const Settings& copy, ChangeFlags flags) override {
         applies.push_back({copy, flags});
         if (failApply)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desklet/desklet.h"
+#include "desklet/messages.h"
 #include "fakes/fake_profile.h"
 #include "plugin/plugin.h"
 #include "plugin/property_pages.h"
@@ -115,6 +116,48 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
     EXPECT_EQ(host.names().back(), "remove");
 }
+
+// The host may destroy the widget from inside the failure box of one of the desklet's own
+// steps; the step ends on a live desklet, which is freed after it.
+struct DestroyInBoxCase {
+    const char* name;
+    void (*step)(Desklet& desklet);
+};
+
+void PrintTo(const DestroyInBoxCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DestroyFromInsideABox : public DeskletTest,
+                              public ::testing::WithParamInterface<DestroyInBoxCase> {};
+
+TEST_P(DestroyFromInsideABox, FreesTheDeskletOnlyAfterTheStep) {
+    Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
+    ASSERT_NE(desklet, nullptr);
+    processes.end(processes.lastProcess());
+    processes.failStartWith = 2;
+    ui.whileBoxOpen = [&] {
+        destroyDesklet(platform, desklet);
+        EXPECT_TRUE(console.allocated) << "not while the step still runs";
+    };
+    GetParam().step(*desklet);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_FALSE(console.allocated);
+    EXPECT_TRUE(locks.last->deleted);
+    EXPECT_FALSE(locks.last->deletedWhileHeld);
+    EXPECT_EQ(ui.killedTimers.back(), std::make_pair(widget, uintptr_t{kPollTimerId}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, DestroyFromInsideABox,
+    ::testing::Values(
+        DestroyInBoxCase{"Tick", [](Desklet& d) { d.processMessage(kWmTimer, kPollTimerId, 0); }},
+        DestroyInBoxCase{"PageApply",
+                         [](Desklet& d) {
+                             d.applyConfiguration(d.currentSettings(),
+                                                  kChildApplicationChange | kAllChanges);
+                         }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PluginEntry, NullObjectsAreIgnored) {
     RecordingPages pages;
