@@ -44,6 +44,21 @@ public:
     void setTimer(WindowHandle, uintptr_t, uint32_t) override { throw 42; }
 };
 
+// A window manager whose error box itself fails (its text cannot be built), and whose posting
+// and timer can be made to fail too.
+class BoxlessUserInterface : public fakes::FakeUserInterface {
+public:
+    void showError(const std::string&, const std::string&) override { throw std::bad_alloc(); }
+    void postMessage(WindowHandle, uint32_t, uintptr_t, intptr_t) override {
+        throw std::runtime_error("queue full");
+    }
+    void setTimer(WindowHandle, uintptr_t, uint32_t) override {
+        if (timerFails)
+            throw 42;
+    }
+    bool timerFails = false;
+};
+
 using PluginEntry = DeskletTest;
 
 TEST_F(PluginEntry, InformationTextsEndWithTheirZero) {
@@ -115,6 +130,22 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
     EXPECT_EQ(host.names().back(), "remove");
+}
+
+TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
+    BoxlessUserInterface boxless;
+    Platform failing{console, screen, processes, boxless, host, profile, graphics, locks};
+    boxless.timerFails = true;
+    EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
+    EXPECT_EQ(host.names().back(), "remove");
+    console.allocateFails = true;
+    EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
+    console.allocateFails = boxless.timerFails = false;
+    Desklet* desklet = createDesklet(failing, widget, instance, nullptr, nullptr);
+    ASSERT_NE(desklet, nullptr);
+    processDeskletMessage(failing, desklet, kWmKeyUp, 0x41, 0);
+    destroyDesklet(failing, desklet);
+    EXPECT_FALSE(console.allocated);
 }
 
 // The host may destroy the widget from inside the failure box of one of the desklet's own
