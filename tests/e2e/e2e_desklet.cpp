@@ -30,6 +30,23 @@ protected:
         const size_t target = widget.timerTicks().size() + count;
         waitUntil([&] { return widget.timerTicks().size() >= target; }, 250 * count + 3000);
     }
+    // A child that ends at once, in a folder of its own, on a fast timer: it is started again
+    // on every tick until the folder is removed, and then its start fails on a tick.
+    std::string createWithChildInFolder(const std::string& name) {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        const std::string folder = std::string(temp) + name;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string ini = e2e::tempFile(name + ".ini");
+        WritePrivateProfileStringA("Desklet", "child-app-cmdline", "%COMSPEC% /c exit",
+                                   ini.c_str());
+        WritePrivateProfileStringA("Desklet", "child-app-dir", folder.c_str(), ini.c_str());
+        WritePrivateProfileStringA("Desklet", "poll-interval", "15", ini.c_str());
+        EXPECT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+        runTicks(3);
+        EXPECT_TRUE(widget.boxes().boxes().empty());
+        return folder;
+    }
     e2e::WidgetHost widget;
 };
 
@@ -186,17 +203,7 @@ namespace {
 // own message loop keeps delivering the fast poll timer, so ticks run nested on this thread.
 // They must neither deadlock nor show a second box.
 TEST_F(Desklet, FailedRestartOnATickShowsOneBoxDespiteNestedTicks) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "tideglass-vanishing";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string ini = e2e::tempFile("tideglass-nested.ini");
-    WritePrivateProfileStringA("Desklet", "child-app-cmdline", "%COMSPEC% /c exit", ini.c_str());
-    WritePrivateProfileStringA("Desklet", "child-app-dir", folder.c_str(), ini.c_str());
-    WritePrivateProfileStringA("Desklet", "poll-interval", "15", ini.c_str());
-    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
-    runTicks(3);  // the child ends at once and is started again on every tick
-    EXPECT_TRUE(widget.boxes().boxes().empty());
+    const std::string folder = createWithChildInFolder("tideglass-vanishing");
 
     // Closing the box late gives the nested ticks time to run.
     widget.boxes().setCloseDelay(300);
@@ -210,6 +217,35 @@ TEST_F(Desklet, FailedRestartOnATickShowsOneBoxDespiteNestedTicks) {
         nested += tick > shown && tick - shown < 250 ? 1 : 0;
     EXPECT_GT(nested, 3) << "ticks ran while the box was open";
     EXPECT_EQ(widget.boxes().boxes()[0].text.rfind("Could not run the child application: ", 0), 0u);
+}
+
+e2e::WidgetHost* gDestroyedFromBox = nullptr;
+bool gConsoleKeptForTheTick = false;
+
+// A thread timer: the box's own message loop runs it, as it would run the host's menu.
+VOID CALLBACK destroyOnceTheBoxShows(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (FindWindowA("#32770", "Tideglass Desklet") == nullptr)
+        return;
+    KillTimer(nullptr, timer);
+    gDestroyedFromBox->destroy();
+    gConsoleKeptForTheTick = GetConsoleWindow() != nullptr;
+}
+
+// The box has no owner, so the host stays usable and can destroy the widget from inside the
+// box's message loop. The tick that showed the box must end on a live desklet, which is freed
+// afterwards: the console goes, and a new widget can take it.
+TEST_F(Desklet, DestroyFromInsideTheFailureBoxFreesTheDeskletAfterTheTick) {
+    const std::string folder = createWithChildInFolder("tideglass-destroy-in-box");
+    gDestroyedFromBox = &widget;
+    widget.boxes().setCloseDelay(300);
+    SetTimer(nullptr, 0, 20, destroyOnceTheBoxShows);
+    ASSERT_TRUE(waitUntil([&] { return RemoveDirectoryA(folder.c_str()) != FALSE; }));
+    ASSERT_TRUE(waitUntil([&] { return widget.desklet() == nullptr; }));
+    EXPECT_TRUE(gConsoleKeptForTheTick) << "the tick that showed the box still runs";
+    EXPECT_TRUE(waitUntil([] { return GetConsoleWindow() == nullptr; }));
+    EXPECT_EQ(widget.boxes().boxes().size(), 1u);
+    ASSERT_NE(widget.create(), nullptr);
+    EXPECT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
 }
 
 }  // namespace
