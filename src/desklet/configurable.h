@@ -16,6 +16,10 @@ public:
     // A copy of the live settings, for a page to edit.
     virtual Settings currentSettings() const = 0;
     virtual void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) = 0;
+    // Keep the desklet from being freed while a page uses it (see HeldDesklet); the last
+    // release after the host's destroy frees it.
+    virtual void hold() = 0;
+    virtual void release() = 0;
 
 protected:
     ~Configurable() = default;

@@ -47,6 +47,8 @@ public:
     void applyChanges(ChangeFlags flags);
     void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) override;
     Settings currentSettings() const override;
+    void hold() override { ++holds_; }
+    void release() override;
 
     void restartChild();
     void saveSettings(const std::string& iniFile, const std::string& iniSection);
@@ -66,7 +68,6 @@ private:
     // Keeps the desklet alive for one step that may show a box.
     class Hold;
 
-    void release();
     void allocateConsole();
     void releaseConsole() noexcept;
     void teardown() noexcept;

@@ -8,7 +8,7 @@ namespace tideglass {
 
 class Desklet::Hold {
 public:
-    explicit Hold(Desklet& desklet) : desklet_(desklet) { ++desklet_.holds_; }
+    explicit Hold(Desklet& desklet) : desklet_(desklet) { desklet_.hold(); }
     // May free the desklet: nothing of it may be touched once this has run.
     ~Hold() { desklet_.release(); }
     Hold(const Hold&) = delete;

@@ -3,12 +3,14 @@
 #include <mutex>
 #include <set>
 
+#include "desklet/configurable.h"
+
 namespace tideglass {
 namespace {
 
 struct LiveSet {
     std::mutex mutex;
-    std::set<const Configurable*> desklets;
+    std::set<Configurable*> desklets;
 };
 
 LiveSet& liveSet() {
@@ -18,22 +20,31 @@ LiveSet& liveSet() {
 
 }  // namespace
 
-void addLiveDesklet(const Configurable* desklet) {
+void addLiveDesklet(Configurable* desklet) {
     LiveSet& live = liveSet();
     std::lock_guard<std::mutex> hold(live.mutex);
     live.desklets.insert(desklet);
 }
 
-void removeLiveDesklet(const Configurable* desklet) {
+void removeLiveDesklet(Configurable* desklet) {
     LiveSet& live = liveSet();
     std::lock_guard<std::mutex> hold(live.mutex);
     live.desklets.erase(desklet);
 }
 
-Configurable* liveDesklet(Configurable* desklet) {
+// Found and held in one go, so a destroy on another thread cannot come in between.
+HeldDesklet::HeldDesklet(Configurable* candidate) {
     LiveSet& live = liveSet();
     std::lock_guard<std::mutex> hold(live.mutex);
-    return live.desklets.count(desklet) != 0 ? desklet : nullptr;
+    if (candidate != nullptr && live.desklets.count(candidate) != 0) {
+        candidate->hold();
+        desklet_ = candidate;
+    }
+}
+
+HeldDesklet::~HeldDesklet() {
+    if (desklet_ != nullptr)
+        desklet_->release();
 }
 
 }  // namespace tideglass

@@ -73,7 +73,7 @@ void applyText(DialogControls& controls, Settings& copy, const TextField& field,
 void ConsoleSettingsPage::open(Configurable* target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
-        Configurable* desklet = liveDesklet(controls_.link());
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
@@ -91,7 +91,7 @@ void ConsoleSettingsPage::open(Configurable* target) {
 
 void ConsoleSettingsPage::apply() {
     runPageStep(ui_, kPageUpdateContext, [&] {
-        Configurable* desklet = liveDesklet(controls_.link());
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();

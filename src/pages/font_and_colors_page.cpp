@@ -39,7 +39,7 @@ bool FontAndColorsPage::isChooserButton(int id) {
 void FontAndColorsPage::open(Configurable* target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
-        Configurable* desklet = liveDesklet(controls_.link());
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
@@ -52,7 +52,7 @@ void FontAndColorsPage::open(Configurable* target) {
 
 void FontAndColorsPage::apply() {
     runPageStep(ui_, kPageUpdateContext, [&] {
-        Configurable* desklet = liveDesklet(controls_.link());
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
@@ -82,10 +82,13 @@ void FontAndColorsPage::buttonClicked(int id) {
     if (!isChooserButton(id))
         return;
     runPageStep(ui_, kPageUpdateContext, [&] {
-        Configurable* desklet = liveDesklet(controls_.link());
-        if (!desklet)
-            return;
-        Settings shown = desklet->currentSettings();
+        Settings shown;
+        {
+            HeldDesklet desklet(controls_.link());
+            if (!desklet)
+                return;
+            shown = desklet->currentSettings();
+        }
         switch (id) {
             case IDC_TEXT_COLOR:
                 chooseTextColor(shown);
@@ -105,7 +108,7 @@ void FontAndColorsPage::buttonClicked(int id) {
 // and the copy is taken from its live settings then; only the chooser's own setting changes.
 // What is typed on this page but not applied yet stays in the controls.
 void FontAndColorsPage::applyChosen(const std::function<void(Settings&)>& change) {
-    Configurable* desklet = liveDesklet(controls_.link());
+    HeldDesklet desklet(controls_.link());
     if (!desklet)
         return;
     Settings copy = desklet->currentSettings();

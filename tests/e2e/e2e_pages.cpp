@@ -43,6 +43,8 @@ public:
     TestDesklet() { addLiveDesklet(this); }
     ~TestDesklet() { removeLiveDesklet(this); }
     Settings currentSettings() const override { return settings; }
+    void hold() override {}
+    void release() override {}
     void applyConfiguration(const Settings& copy, ChangeFlags flags) override {
         applies.push_back({copy, flags});
         if (failApply)

@@ -23,10 +23,13 @@ public:
     void kill() { removeLiveDesklet(this); }
 
     Settings currentSettings() const override { return settings; }
+    void hold() override { ++holds; }
+    void release() override { --holds; }
     void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) override;
 
     Settings settings;
     std::vector<Apply> applies;
+    int holds = 0;  // by pages using it now
     // Runs in place of the swap when set (e.g. to throw).
     std::function<void()> onApply;
 };

@@ -193,6 +193,7 @@ TEST_P(ChooserOpenWhileOtherPageApplies, KeepsTheOtherPagesEdits) {
     choosers.colorAnswer = 0x123456u;
     choosers.fontAnswer = FontBlock{};
     choosers.whileOpen = [&] {
+        EXPECT_EQ(desklet.holds, 0) << "the widget can go while the chooser is open";
         desklet.settings.text(keys::kChildAppCmdline) = "other.exe";
         desklet.settings.integer(keys::kColumns) = 120;
     };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "desklet/desklet.h"
+#include "desklet/live_desklets.h"
 #include "desklet/messages.h"
 #include "fakes/fake_profile.h"
 #include "plugin/plugin.h"
@@ -189,6 +190,19 @@ INSTANTIATE_TEST_SUITE_P(
                                                   kChildApplicationChange | kAllChanges);
                          }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A page on the sheet's thread may be using the desklet when the host destroys it.
+TEST_F(PluginEntry, APageInUseKeepsADestroyedDeskletUntilItIsDone) {
+    Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
+    {
+        HeldDesklet page(desklet);
+        ASSERT_TRUE(page);
+        destroyDesklet(platform, desklet);
+        EXPECT_TRUE(console.allocated);
+        EXPECT_FALSE(HeldDesklet(desklet)) << "no page finds it any more";
+    }
+    EXPECT_FALSE(console.allocated);
+}
 
 TEST_F(PluginEntry, NullObjectsAreIgnored) {
     RecordingPages pages;
