@@ -40,11 +40,22 @@ private:
 
 }  // namespace
 
+HWND findOwnDialog(const char* caption) {
+    // Tests run side by side under one Wine desktop; another test program's box is not ours.
+    for (HWND found = nullptr;
+         (found = FindWindowExA(nullptr, found, "#32770", caption)) != nullptr;) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(found, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(found))
+            return found;
+    }
+    return nullptr;
+}
+
 HWND waitForDialog(const char* caption, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND found = FindWindowA("#32770", caption);
-        if (found && IsWindowVisible(found))
+        if (HWND found = findOwnDialog(caption))
             return found;
         if (GetTickCount() - start > timeoutMs)
             return nullptr;

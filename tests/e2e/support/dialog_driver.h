@@ -17,7 +17,9 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
     return host::pumpUntil(done, timeoutMs);
 }
 
-// Finds a top-level dialog (class #32770) by caption, polling until the deadline.
+// A visible top-level dialog (class #32770) of this process with the given caption, or null.
+HWND findOwnDialog(const char* caption);
+// The same, polling until the deadline.
 HWND waitForDialog(const char* caption, DWORD timeoutMs = 5000);
 
 // Watches for a dialog with `caption` on its own thread; when it appears, runs `prepare` on it
