@@ -1,4 +1,4 @@
-# Cross build: the Win32 adapters, tideglass.dll, the reference host and the Windows tests that
+# Cross build: the Win32 adapters, tideglass.dll, Tideglass Host and the Windows tests that
 # ctest runs under Wine.
 enable_language(RC)
 
@@ -40,13 +40,13 @@ file(GLOB TIDEGLASS_HOST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/su
 add_library(tideglass_host_support OBJECT ${TIDEGLASS_HOST_SUPPORT})
 target_include_directories(tideglass_host_support PUBLIC ${PROJECT_SOURCE_DIR}/host ${PROJECT_SOURCE_DIR}/src)
 
-# The reference host: loads the DLL, runs one widget and writes its overlay as a PNG.
+# Tideglass Host: the widget on a desktop of its own (the plug-in beside it), with a scripted
+# mode for the demo and the tests.
 file(GLOB TIDEGLASS_HOST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.cpp)
-if(TIDEGLASS_HOST_SOURCES)
-    add_executable(tideglass_host ${TIDEGLASS_HOST_SOURCES})
-    target_link_libraries(tideglass_host PRIVATE tideglass_host_support gdiplus comctl32 gdi32 user32)
-    tideglass_windows_program(tideglass_host)
-endif()
+add_executable(tideglass_host ${TIDEGLASS_HOST_SOURCES})
+set_target_properties(tideglass_host PROPERTIES OUTPUT_NAME tideglass-host)
+target_link_libraries(tideglass_host PRIVATE tideglass_host_support gdiplus comctl32 shell32 gdi32 user32)
+tideglass_windows_program(tideglass_host)
 
 # End-to-end tests: one GoogleTest executable per tests/e2e/e2e_*.cpp, each its own process
 # (a process holds at most one console).
@@ -69,6 +69,8 @@ foreach(src ${TIDEGLASS_E2E_TESTS})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endforeach()
+# The host's own test starts tideglass-host.exe as a program of its own.
+add_dependencies(e2e_host_app tideglass_host)
 
 # A host without DeskletAddPropertySheet: its own few exports in place of the host support's,
 # so neither that library nor the e2e support (which calls into it) is linked.

@@ -1,147 +1,122 @@
-// The reference desklet host: loads tideglass.dll, gives it one widget window, forwards the
-// window's messages to it, types a command into the console through the widget, and writes the
-// overlay the plug-in hands over as a PNG. Usage: tideglass_host.exe [output folder]
+// Tideglass Host: runs the Tideglass desklet as a widget on any Windows desktop, without a widget
+// host. It loads tideglass.dll (beside the exe, or --plugin), shows the widget as a layered
+// window, keeps its settings in an INI file and, for the demo and the tests, runs a script of
+// steps given on the command line. Exit codes: 0 done, 1 the widget failed or was removed, or a
+// scripted step failed, 2 the host could not start (bad command line, missing or wrong plug-in).
 #include <windows.h>
 
 #include <commctrl.h>
-#include <gdiplus.h>
+#include <shellapi.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "host_app.h"
+#include "options.h"
+#include "script.h"
 #include "support/gdiplus_session.h"
-#include "support/png_encoder.h"
-#include "support/host_functions.h"
 #include "support/message_boxes.h"
 #include "support/plugin_library.h"
 
 namespace {
 
-host::PluginLibrary* gPlugin = nullptr;
-void* gDesklet = nullptr;
+constexpr char kCaption[] = "Tideglass Host";
 
-LRESULT CALLBACK widgetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (gPlugin != nullptr && gDesklet != nullptr) {
-        gPlugin->entry().OnProcessMessage(gDesklet, window, message, wParam, lParam);
+std::vector<std::string> commandLineArguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        const int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string argument(size > 0 ? static_cast<size_t>(size) : 1u, '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &argument[0], size, nullptr, nullptr);
+        argument.resize(argument.size() - 1);
+        arguments.push_back(argument);
     }
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        if (Gdiplus::Image* overlay = host::HostRecorder::instance().overlay()) {
-            Gdiplus::Graphics graphics(dc);
-            graphics.DrawImage(overlay, 0, 0);
-        }
-        EndPaint(window, &paint);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    LocalFree(wide);
+    return arguments;
 }
 
-HWND createWidgetWindow(HINSTANCE instance) {
-    WNDCLASSA widgetClass{};
-    widgetClass.lpfnWndProc = widgetProc;
-    widgetClass.hInstance = instance;
-    widgetClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    widgetClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
-    widgetClass.lpszClassName = "TideglassReferenceWidget";
-    RegisterClassA(&widgetClass);
-    return CreateWindowExA(0, widgetClass.lpszClassName, "Tideglass widget", WS_POPUP | WS_VISIBLE,
-                           40, 40, 200, 100, nullptr, nullptr, instance, nullptr);
+// Printed always; shown in a box only to a person (a scripted run must never wait for a click).
+int fail(bool scripted, const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
+    if (!scripted)
+        MessageBoxA(nullptr, message.c_str(), kCaption, MB_ICONERROR | MB_OK);
+    return 2;
 }
 
-// Gives the widget a key press and release, as a host does with keyboard input for the widget.
-void typeKey(HWND window, UINT virtualKey) {
-    const UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
-    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
-    const LPARAM up = down | (1 << 30) | (1u << 31);
-    gPlugin->entry().OnProcessMessage(gDesklet, window, WM_KEYDOWN, virtualKey, down);
-    gPlugin->entry().OnProcessMessage(gDesklet, window, WM_KEYUP, virtualKey, up);
+// The default child starts in %HOMEPATH%, which has no drive: it resolves against the current
+// directory's drive, so the host starts from the system drive as a desktop program does.
+void startOnSystemDrive() {
+    char drive[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("SystemDrive", drive, sizeof drive) == 0)
+        GetWindowsDirectoryA(drive, 3);
+    std::string root(drive);
+    if (root.empty() || root.back() != '\\')
+        root += '\\';
+    SetCurrentDirectoryA(root.c_str());
 }
 
-void typeText(HWND window, const std::string& text) {
-    for (char c : text) {
-        SHORT key = VkKeyScanA(c);
-        if (key != -1)
-            typeKey(window, LOBYTE(key));
-        host::pumpFor(20);
-    }
+// The plug-in takes its console's handles from the process's standard handles once it has
+// allocated the console, and the system fills in only those that are not set. A program started
+// from the desktop has none; a host started with its output redirected (by a script or a test)
+// would hand the plug-in a file instead of the console. The C runtime keeps its own copies, so
+// the host's messages still reach the redirected output.
+void clearStandardHandles() {
+    SetStdHandle(STD_INPUT_HANDLE, nullptr);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    SetStdHandle(STD_ERROR_HANDLE, nullptr);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    SetCurrentDirectoryA("C:\\");  // as a program started from the desktop has
-    std::string outFolder = argc > 1 ? argv[1] : host::executableFolder();
-    if (!outFolder.empty() && outFolder.back() != '\\')
-        outFolder += '\\';
+int main() {
+    const host::Options options = host::parseOptions(commandLineArguments());
+    const bool scripted = !options.script.empty();
+    if (options.help) {
+        std::printf("%s", host::kUsage);
+        return 0;
+    }
+    if (!options.error.empty())
+        return fail(scripted, options.error + "\n\n" + host::kUsage);
+    startOnSystemDrive();
+    clearStandardHandles();
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     host::GdiplusSession gdiplus;
-    host::BoxWatcher boxes;
+    if (!gdiplus.ok())
+        return fail(scripted, "GDI+ could not be started");
 
-    host::PluginLibrary plugin;
-    if (!plugin.loaded()) {
-        std::printf("could not load %s\n", plugin.path().c_str());
-        return 2;
-    }
-    gPlugin = &plugin;
+    host::PluginLibrary plugin(options.plugin);
+    if (!plugin.loaded())
+        return fail(scripted, "The plug-in " + plugin.path() + " " + plugin.problem());
 
-    char name[256] = {}, author[256] = {}, description[256] = {};
-    int version = 0;
-    plugin.entry().OnGetInformation(name, author, &version, description);
-    std::printf("plug-in: %s %d.%02d by %s\n  %s\n", name, version / 100, version % 100, author,
-                description);
-
-    HWND window = createWidgetWindow(GetModuleHandleA(nullptr));
-    gDesklet = plugin.entry().OnCreate(window, plugin.module(), nullptr, nullptr);
-    if (gDesklet == nullptr) {
-        for (const auto& box : boxes.boxes())
-            std::printf("box: %s\n", box.text.c_str());
-        std::printf("the widget could not be created\n");
-        return 1;
-    }
-    auto& recorder = host::HostRecorder::instance();
-    host::HostCall size;
-    if (recorder.last("DeskletSetSize", size)) {
-        SetWindowPos(window, nullptr, 0, 0, static_cast<int>(size.first),
-                     static_cast<int>(size.second), SWP_NOMOVE | SWP_NOZORDER);
-        std::printf("widget size: %d x %d\n", static_cast<int>(size.first),
-                    static_cast<int>(size.second));
-    }
-    recorder.onOverlay = [window](Gdiplus::Image*) { InvalidateRect(window, nullptr, FALSE); };
-
-    host::pumpUntil([&] { return recorder.overlayCount() > 0; }, 5000);
-    plugin.entry().OnProcessMessage(gDesklet, window, WM_ACTIVATE, WA_ACTIVE, 0);
-    typeText(window, "echo tideglass");
-    typeKey(window, VK_RETURN);
-    host::pumpFor(1500);
+    // Nobody is there to close the plug-in's message boxes in a scripted run: they are printed
+    // and closed.
+    std::unique_ptr<host::BoxWatcher> boxes;
+    if (scripted)
+        boxes = std::make_unique<host::BoxWatcher>();
 
     int status = 0;
-    const std::string png = outFolder + "tideglass-demo.png";
-    if (Gdiplus::Image* overlay = recorder.overlay()) {
-        if (host::savePng(*overlay, png)) {
-            std::printf("overlay: %u x %u, %d overlays received, saved as %s\n",
-                        recorder.overlayWidth(), recorder.overlayHeight(), recorder.overlayCount(),
-                        png.c_str());
-        } else {
-            std::printf("could not save %s\n", png.c_str());
-            status = 1;
+    {
+        host::HostApp app(plugin, host::HostIni(options.ini, options.section));
+        if (app.start()) {
+            if (!host::runScript(app, options.script))
+                status = 1;
+            app.run(INFINITE);
         }
-    } else {
-        std::printf("no overlay was received\n");
-        status = 1;
+        if (app.exitCode() != 0)
+            status = app.exitCode();
     }
-    const std::string ini = outFolder + "tideglass-demo.ini";
-    plugin.entry().OnSave(gDesklet, ini.c_str(), "Desklet1", FALSE);
-    std::printf("settings saved to %s [Desklet1]\n", ini.c_str());
-
-    void* desklet = gDesklet;
-    gDesklet = nullptr;
-    plugin.entry().OnDestroy(desklet, window);
-    DestroyWindow(window);
-    for (const auto& box : boxes.boxes())
-        std::printf("box: %s\n", box.text.c_str());
-    std::fflush(stdout);
+    if (boxes) {
+        for (const auto& box : boxes->boxes())
+            std::fprintf(stderr, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+    }
+    if (status == 1)
+        std::fprintf(stderr, "the widget was removed or a step failed\n");
     return status;
 }

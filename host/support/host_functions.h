@@ -1,5 +1,6 @@
 // The host side of the desklet interface: the Desklet* functions this executable exports for the
-// plug-in to find, recording every call so a host or a test can look at what the plug-in did.
+// plug-in to find (every name its table looks up), recording every call so a host or a test can
+// look at what the plug-in did and react to it through the callbacks.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +38,8 @@ public:
     // own methods, as a real host would).
     std::function<void(Gdiplus::Image*)> onOverlay;
     std::function<INT_PTR(HWND, HPROPSHEETPAGE)> onAddPropertySheet;
+    std::function<void(HWND, SIZE)> onSetSize;
+    std::function<void(HWND)> onRemove;
 
     Gdiplus::Image* overlay() const;
     UINT overlayWidth() const;

@@ -28,15 +28,20 @@ public:
     HMODULE module() const { return module_; }
     const PluginEntryPoints& entry() const { return entry_; }
     const std::string& path() const { return path_; }
+    // Why the plug-in is not usable (empty when it is): the load failure or the missing export.
+    const std::string& problem() const { return problem_; }
 
 private:
     std::string path_;
     HMODULE module_ = nullptr;
     bool complete_ = false;
+    std::string problem_;
     PluginEntryPoints entry_;
 };
 
 // The folder of the running executable, with a trailing backslash.
 std::string executableFolder();
+// The system's text for an error code, without the trailing line break.
+std::string systemErrorText(DWORD error);
 
 }  // namespace host

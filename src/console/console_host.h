@@ -17,6 +17,7 @@ public:
     virtual void hide(WindowHandle consoleWindow) = 0;
     // Installs the module's control handler, which swallows Ctrl+C and Ctrl+Break only.
     virtual void installControlHandler() = 0;
+    virtual void removeControlHandler() = 0;
     virtual NativeHandle standardInput() = 0;
     virtual NativeHandle standardOutput() = 0;
     virtual void closeHandle(NativeHandle handle) = 0;

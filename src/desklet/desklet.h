@@ -16,6 +16,7 @@
 #include "console/processes.h"
 #include "desklet/change_flags.h"
 #include "desklet/configurable.h"
+#include "desklet/key_translator.h"
 #include "desklet/lock.h"
 #include "desklet/platform.h"
 #include "platform/handles.h"
@@ -73,6 +74,7 @@ private:
     void teardown() noexcept;
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
+    void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void present();
     void resizeConsole();
     void rebuildRenderer();
@@ -91,6 +93,11 @@ private:
     NativeHandle consoleOutput = nullptr;
     WindowHandle consoleWindow = nullptr;
     bool childFailed = false;
+
+    // Beyond the documented fields: a dead key waiting for the next key, and whether this
+    // desklet's console control handler is installed (removed again with the console).
+    KeyTranslator keyTranslator;
+    bool controlHandlerInstalled = false;
 
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};

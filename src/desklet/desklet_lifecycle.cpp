@@ -89,16 +89,23 @@ void Desklet::allocateConsole() {
     consoleWindow = console.window();
     console.hide(consoleWindow);
     console.installControlHandler();
+    controlHandlerInstalled = true;
     consoleInput = console.standardInput();
     consoleOutput = console.standardOutput();
     lock = platform_.locks.create(kLockSpinCount);
     undo.dismiss();
 }
 
+// The control handler goes with the console (once no console event can reach the process any
+// more): it lives in this module, which the host may unload, and every later widget installs it
+// again.
 void Desklet::releaseConsole() noexcept {
     platform_.console.closeHandle(consoleOutput);
     platform_.console.closeHandle(consoleInput);
     platform_.console.release();
+    if (controlHandlerInstalled)
+        platform_.console.removeControlHandler();
+    controlHandlerInstalled = false;
     consoleOutput = nullptr;
     consoleInput = nullptr;
     consoleWindow = nullptr;

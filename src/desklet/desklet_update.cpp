@@ -1,6 +1,7 @@
 // The update cycle: input forwarded to the hidden console, the poll tick that restarts an ended
 // child and redraws on a change, and the child restart itself.
 #include "console/child_process.h"
+#include "console/console_input.h"
 #include "desklet/desklet.h"
 #include "desklet/desklet_hold.h"
 #include "desklet/messages.h"
@@ -33,21 +34,17 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
             break;
         }
         case kWmKeyDown:
-        case kWmMouseWheel:
-            ui.postMessage(consoleWindow, message, wParam, lParam);
+        case kWmSysKeyDown:
+            typeIntoConsole(message, wParam, lParam);
             updateStep();
             break;
         case kWmKeyUp:
-            ui.postMessage(consoleWindow, message, wParam, lParam);
+        case kWmSysKeyUp:
+            typeIntoConsole(message, wParam, lParam);
             break;
-        case kWmSysKeyDown:
-            ui.translateMessage(consoleWindow, message, wParam, lParam);
+        case kWmMouseWheel:
             ui.postMessage(consoleWindow, message, wParam, lParam);
             updateStep();
-            break;
-        case kWmSysKeyUp:
-            ui.translateMessage(consoleWindow, message, wParam, lParam);
-            ui.postMessage(consoleWindow, message, wParam, lParam);
             break;
         case kWmTimer:
             if (wParam == kPollTimerId)
@@ -55,6 +52,27 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
             break;
         default:
             break;
+    }
+}
+
+// Key messages posted to the console window would reach the console, but it works their
+// characters out from its own thread's keyboard state, which posted messages never change: Shift,
+// Ctrl and Alt would be lost. A key event written into the input buffer carries its character and
+// modifiers. No TranslateMessage either: it would consume a dead key pending in the host's own
+// keyboard state and post a second, character message.
+void Desklet::typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    ConsoleInput& input = platform_.input;
+    for (const KeyEvent& event :
+         keyTranslator.translate(message, wParam, lParam, platform_.keyboard)) {
+        const ControlSignal signal = controlSignalOf(event);
+        if (signal != ControlSignal::None && input.processedInput(consoleInput)) {
+            // A console in processed mode makes these keys signals and never queues them; on
+            // Windows a written key alone raises nothing. Where the system refuses the signal
+            // (Wine cannot raise Ctrl+Break) the key goes in as a key rather than be lost.
+            if (!event.keyDown || input.raise(signal))
+                continue;
+        }
+        input.write(consoleInput, event);
     }
 }
 

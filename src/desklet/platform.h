@@ -11,6 +11,8 @@ class Host;
 class Profile;
 class Graphics;
 class LockFactory;
+class ConsoleInput;
+class Keyboard;
 
 struct Platform {
     ConsoleHost& console;
@@ -21,6 +23,8 @@ struct Platform {
     Profile& profile;
     Graphics& graphics;
     LockFactory& locks;
+    ConsoleInput& input;
+    Keyboard& keyboard;
 };
 
 }  // namespace tideglass

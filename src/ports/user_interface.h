@@ -1,5 +1,5 @@
 // User-interface port: the window-manager services the core uses (error box, poll timer, posted
-// and translated input messages).
+// input messages).
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,6 @@ public:
     virtual void killTimer(WindowHandle window, uintptr_t id) = 0;
     virtual void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam) = 0;
-    // TranslateMessage on a message addressed to `window`, time 0, point (0, 0).
-    virtual void translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                  intptr_t lParam) = 0;
 };
 
 }  // namespace tideglass

@@ -215,7 +215,7 @@ public:
 
 private:
     static VOID CALLBACK run(HWND, UINT, UINT_PTR timer, DWORD) {
-        HWND box = tideglass::e2e::findOwnDialog("Tideglass Desklet");
+        HWND box = tideglass::e2e::findDialog("Tideglass Desklet", GetCurrentProcessId());
         if (box != nullptr && action_ && action_(box))
             KillTimer(nullptr, timer);
     }

@@ -30,6 +30,12 @@ void FakeConsoleHost::hide(WindowHandle w) {
 
 void FakeConsoleHost::installControlHandler() {
     record("installControlHandler");
+    ++installedHandlers;
+}
+
+void FakeConsoleHost::removeControlHandler() {
+    record("removeControlHandler");
+    --installedHandlers;
 }
 
 NativeHandle FakeConsoleHost::standardInput() {
@@ -52,6 +58,23 @@ void FakeConsoleHost::closeHandle(NativeHandle handle) {
 void FakeConsoleHost::release() {
     record("freeConsole");
     allocated = false;
+}
+
+void FakeConsoleInput::write(NativeHandle input, const KeyEvent& event) {
+    handlesSeen.push_back(input);
+    written.push_back(event);
+}
+
+bool FakeConsoleInput::processedInput(NativeHandle input) {
+    handlesSeen.push_back(input);
+    return processed;
+}
+
+bool FakeConsoleInput::raise(ControlSignal signal) {
+    if (signal == ControlSignal::CtrlBreak && refuseBreak)
+        return false;
+    raised.push_back(signal);
+    return true;
 }
 
 FakeScreenBuffer::FakeScreenBuffer(int columns, int rows) {

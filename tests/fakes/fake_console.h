@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/console_host.h"
+#include "console/console_input.h"
 #include "console/screen_buffer.h"
 
 namespace tideglass::fakes {
@@ -17,6 +18,7 @@ public:
     WindowHandle window() override;
     void hide(WindowHandle consoleWindow) override;
     void installControlHandler() override;
+    void removeControlHandler() override;
     NativeHandle standardInput() override;
     NativeHandle standardOutput() override;
     void closeHandle(NativeHandle handle) override;
@@ -29,6 +31,7 @@ public:
 
     bool allocateFails = false;  // as when the process already has a console
     bool allocated = false;
+    int installedHandlers = 0;  // handlers installed and not removed
     std::vector<WindowHandle> hidden;
     std::vector<NativeHandle> closed;
     std::vector<std::string> calls;
@@ -36,6 +39,20 @@ public:
 
 private:
     void record(const std::string& name);
+};
+
+// An input buffer that records the key events written into it and the signals raised.
+class FakeConsoleInput : public ConsoleInput {
+public:
+    void write(NativeHandle input, const KeyEvent& event) override;
+    bool processedInput(NativeHandle input) override;
+    bool raise(ControlSignal signal) override;
+
+    bool processed = true;
+    bool refuseBreak = false;  // as Wine does
+    std::vector<KeyEvent> written;
+    std::vector<NativeHandle> handlesSeen;
+    std::vector<ControlSignal> raised;
 };
 
 class FakeScreenBuffer : public ScreenBuffer {

@@ -29,11 +29,4 @@ void FakeUserInterface::postMessage(WindowHandle window, uint32_t message, uintp
     posted.push_back({window, message, wParam, lParam});
 }
 
-void FakeUserInterface::translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                         intptr_t lParam) {
-    if (log)
-        log->push_back("translateMessage");
-    translated.push_back({window, message, wParam, lParam});
-}
-
 }  // namespace tideglass::fakes

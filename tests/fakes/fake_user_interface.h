@@ -37,14 +37,11 @@ public:
     void killTimer(WindowHandle window, uintptr_t id) override;
     void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                      intptr_t lParam) override;
-    void translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
 
     std::vector<Box> boxes;
     std::vector<Timer> timers;
     std::vector<std::pair<WindowHandle, uintptr_t>> killedTimers;
     std::vector<RecordedMessage> posted;
-    std::vector<RecordedMessage> translated;
     // Runs while a box is "open", as a modal loop would deliver messages meanwhile.
     std::function<void()> whileBoxOpen;
     // Shared call log ("showError", "setTimer", ...) for order checks across fakes.

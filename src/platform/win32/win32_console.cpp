@@ -27,9 +27,12 @@ void Win32ConsoleHost::hide(WindowHandle consoleWindow) {
     ::ShowWindow(static_cast<HWND>(consoleWindow), SW_HIDE);
 }
 
-// Installed again at every allocation; the system keeps the routine for the process's life.
 void Win32ConsoleHost::installControlHandler() {
     ::SetConsoleCtrlHandler(consoleControlHandler, TRUE);
+}
+
+void Win32ConsoleHost::removeControlHandler() {
+    ::SetConsoleCtrlHandler(consoleControlHandler, FALSE);
 }
 
 NativeHandle Win32ConsoleHost::standardInput() {
@@ -46,6 +49,32 @@ void Win32ConsoleHost::closeHandle(NativeHandle handle) {
 
 void Win32ConsoleHost::release() {
     ::FreeConsole();
+}
+
+void Win32ConsoleInput::write(NativeHandle input, const KeyEvent& event) {
+    INPUT_RECORD record{};
+    record.EventType = KEY_EVENT;
+    KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+    key.bKeyDown = event.keyDown ? TRUE : FALSE;
+    key.wRepeatCount = event.repeatCount;
+    key.wVirtualKeyCode = event.virtualKeyCode;
+    key.wVirtualScanCode = event.virtualScanCode;
+    key.uChar.UnicodeChar = static_cast<WCHAR>(event.character);
+    key.dwControlKeyState = event.controlKeyState;
+    DWORD written = 0;
+    ::WriteConsoleInputW(input, &record, 1, &written);
+}
+
+bool Win32ConsoleInput::processedInput(NativeHandle input) {
+    DWORD mode = 0;
+    return ::GetConsoleMode(input, &mode) && (mode & ENABLE_PROCESSED_INPUT) != 0;
+}
+
+// Process group 0: every process attached to the console, the host included (whose handler
+// swallows the signal).
+bool Win32ConsoleInput::raise(ControlSignal signal) {
+    const DWORD event = signal == ControlSignal::CtrlBreak ? CTRL_BREAK_EVENT : CTRL_C_EVENT;
+    return ::GenerateConsoleCtrlEvent(event, 0) != FALSE;
 }
 
 bool Win32ScreenBuffer::info(NativeHandle output, ScreenInfo& out) {

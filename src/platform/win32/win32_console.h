@@ -1,8 +1,9 @@
 // The console ports over the kernel's console functions: giving the process a hidden console,
-// and reading and sizing its screen buffer.
+// reading and sizing its screen buffer, and typing into its input buffer.
 #pragma once
 
 #include "console/console_host.h"
+#include "console/console_input.h"
 #include "console/screen_buffer.h"
 
 namespace tideglass::win32 {
@@ -13,10 +14,18 @@ public:
     WindowHandle window() override;
     void hide(WindowHandle consoleWindow) override;
     void installControlHandler() override;
+    void removeControlHandler() override;
     NativeHandle standardInput() override;
     NativeHandle standardOutput() override;
     void closeHandle(NativeHandle handle) override;
     void release() override;
+};
+
+class Win32ConsoleInput final : public ConsoleInput {
+public:
+    void write(NativeHandle input, const KeyEvent& event) override;
+    bool processedInput(NativeHandle input) override;
+    bool raise(ControlSignal signal) override;
 };
 
 class Win32ScreenBuffer final : public ScreenBuffer {

@@ -21,16 +21,4 @@ void Win32UserInterface::postMessage(WindowHandle window, uint32_t message, uint
     PostMessageA(static_cast<HWND>(window), message, wParam, lParam);
 }
 
-void Win32UserInterface::translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                                          intptr_t lParam) {
-    MSG msg{};
-    msg.hwnd = static_cast<HWND>(window);
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = 0;
-    msg.pt = POINT{0, 0};
-    TranslateMessage(&msg);
-}
-
 }  // namespace tideglass::win32

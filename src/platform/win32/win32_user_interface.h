@@ -12,8 +12,6 @@ public:
     void killTimer(WindowHandle window, uintptr_t id) override;
     void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                      intptr_t lParam) override;
-    void translateMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
 };
 
 }  // namespace tideglass::win32

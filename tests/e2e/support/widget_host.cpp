@@ -70,18 +70,19 @@ void WidgetHost::send(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void WidgetHost::typeKey(UINT virtualKey) {
-    const UINT scan = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
-    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
-    send(WM_KEYDOWN, virtualKey, down);
-    send(WM_KEYUP, virtualKey, down | (1 << 30) | (1u << 31));
+    host::pressKey(keySink(), virtualKey);
 }
 
 void WidgetHost::typeText(const std::string& text) {
-    for (char c : text) {
-        SHORT key = VkKeyScanA(c);
-        if (key != -1)
-            typeKey(LOBYTE(key));
-    }
+    host::typeText(keySink(), text);
+}
+
+bool WidgetHost::pressKey(const std::string& name) {
+    return host::pressNamedKey(keySink(), name);
+}
+
+host::KeySink WidgetHost::keySink() {
+    return [this](UINT message, WPARAM wParam, LPARAM lParam) { send(message, wParam, lParam); };
 }
 
 LRESULT CALLBACK WidgetHost::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/host_functions.h"
+#include "support/key_typing.h"
 #include "support/message_boxes.h"
 #include "support/plugin_library.h"
 
@@ -33,9 +34,12 @@ public:
     void save(const std::string& iniFile, const std::string& section);
     void send(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Key presses given to the widget (WM_KEYDOWN then WM_KEYUP, with a proper lParam).
+    // Keys given to the widget as a host gives them: modifiers as keys of their own and the
+    // thread's keyboard state showing them held (see host/support/key_typing.h).
     void typeKey(UINT virtualKey);
     void typeText(const std::string& text);
+    bool pressKey(const std::string& name);  // "Enter", "Ctrl+C", "Up", ...
+    host::KeySink keySink();
 
     host::BoxWatcher& boxes() { return boxes_; }
     host::HostRecorder& recorder() { return host::HostRecorder::instance(); }

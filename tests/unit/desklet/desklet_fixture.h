@@ -12,6 +12,7 @@
 #include "desklet/desklet.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_host.h"
+#include "fakes/fake_keyboard.h"
 #include "fakes/fake_lock.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_user_interface.h"
@@ -88,7 +89,10 @@ protected:
     NullProfile profile;
     TestGraphics graphics;
     fakes::FakeLockFactory locks;
-    Platform platform{console, screen, processes, ui, host, profile, graphics, locks};
+    fakes::FakeConsoleInput input;
+    fakes::FakeKeyboard keyboard;
+    Platform platform{console, screen,   processes, ui,    host,
+                      profile, graphics, locks,     input, keyboard};
 };
 
 }  // namespace tideglass::desklet_test

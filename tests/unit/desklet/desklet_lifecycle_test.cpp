@@ -86,13 +86,14 @@ TEST_F(DeskletTest, DestructionReleasesInOrderAndEndsTheRunningChild) {
     const auto lockRecord = locks.last;
     log.clear();
     desklet.reset();
-    EXPECT_EQ(
-        logOf({"killTimer", "lock", "destroyCanvas", "unlock", "deleteLock", "terminateProcess",
-               "closeThread", "closeProcess", "closeConsoleOutput", "closeConsoleInput",
-               "freeConsole"}),
-        (std::vector<std::string>{"killTimer", "lock", "destroyCanvas", "unlock", "deleteLock",
-                                  "terminateProcess", "closeThread", "closeProcess",
-                                  "closeConsoleOutput", "closeConsoleInput", "freeConsole"}));
+    EXPECT_EQ(logOf({"killTimer", "lock", "destroyCanvas", "unlock", "deleteLock",
+                     "terminateProcess", "closeThread", "closeProcess", "closeConsoleOutput",
+                     "closeConsoleInput", "freeConsole", "removeControlHandler"}),
+              (std::vector<std::string>{"killTimer", "lock", "destroyCanvas", "unlock",
+                                        "deleteLock", "terminateProcess", "closeThread",
+                                        "closeProcess", "closeConsoleOutput", "closeConsoleInput",
+                                        "freeConsole", "removeControlHandler"}));
+    EXPECT_EQ(console.installedHandlers, 0) << "the handler points into a DLL the host may unload";
     ASSERT_EQ(ui.killedTimers.size(), 1u);
     EXPECT_EQ(ui.killedTimers[0], std::make_pair(widget, uintptr_t{1}));
     EXPECT_FALSE(lockRecord->deletedWhileHeld);
@@ -117,6 +118,7 @@ TEST_F(DeskletTest, FirstWidgetKeepsWorkingWhenASecondIsRefused) {
     auto first = create();
     EXPECT_THROW(create(), std::runtime_error);
     EXPECT_TRUE(console.allocated);
+    EXPECT_EQ(console.installedHandlers, 1) << "the refused widget installs and removes nothing";
     const auto ticksBefore = screen.characterReads;
     first->processMessage(0x113, 1, 0);
     EXPECT_EQ(screen.characterReads, ticksBefore + 1);
@@ -129,8 +131,10 @@ TEST_F(DeskletTest, LockFailureAfterAllocationGivesTheConsoleBack) {
     EXPECT_EQ(logOf({"closeConsoleOutput", "closeConsoleInput", "freeConsole"}),
               (std::vector<std::string>{"closeConsoleOutput", "closeConsoleInput", "freeConsole"}));
     EXPECT_FALSE(console.allocated);
+    EXPECT_EQ(console.installedHandlers, 0);
     locks.createFails = false;
     EXPECT_NO_THROW(create());
+    EXPECT_EQ(console.installedHandlers, 0);
 }
 
 TEST_F(DeskletTest, LateConstructionFailureReleasesChildRendererLockAndConsole) {

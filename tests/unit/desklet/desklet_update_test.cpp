@@ -20,7 +20,7 @@ struct MessageRow {
     uint32_t message;
     uintptr_t wParam;
     bool posted;
-    bool translated;
+    bool typed;  // written into the console's input buffer as a key event
     bool updates;
 };
 
@@ -43,11 +43,10 @@ TEST_P(MessageTable, ForwardsAndUpdatesAsTheMessageRequires) {
     if (row.posted && !ui.posted.empty()) {
         EXPECT_TRUE(ui.posted[0] == expected);
     }
-    EXPECT_EQ(ui.translated.size(), row.translated ? 1u : 0u);
-    if (row.translated && !ui.translated.empty()) {
-        EXPECT_TRUE(ui.translated[0] == expected);
-        EXPECT_EQ(logOf({"translateMessage", "postMessage"}),
-                  (std::vector<std::string>{"translateMessage", "postMessage"}));
+    EXPECT_EQ(input.written.size(), row.typed ? 1u : 0u);
+    if (row.typed && !input.written.empty()) {
+        EXPECT_EQ(input.written[0].virtualKeyCode, row.wParam);
+        EXPECT_EQ(input.handlesSeen.back(), console.input);
     }
     EXPECT_EQ(processes.polled.size() > pollsBefore, row.updates);
     EXPECT_EQ(locks.last->depth, 0);
@@ -56,11 +55,11 @@ TEST_P(MessageTable, ForwardsAndUpdatesAsTheMessageRequires) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, MessageTable,
     ::testing::Values(MessageRow{"Activate", kWmActivate, kWaActive, false, false, false},
-                      MessageRow{"KeyDown", kWmKeyDown, 0x41, true, false, true},
-                      MessageRow{"KeyUp", kWmKeyUp, 0x41, true, false, false},
+                      MessageRow{"KeyDown", kWmKeyDown, 0x41, false, true, true},
+                      MessageRow{"KeyUp", kWmKeyUp, 0x41, false, true, false},
                       MessageRow{"MouseWheel", kWmMouseWheel, 0x00780000, true, false, true},
-                      MessageRow{"SysKeyDown", kWmSysKeyDown, 0x12, true, true, true},
-                      MessageRow{"SysKeyUp", kWmSysKeyUp, 0x12, true, true, false},
+                      MessageRow{"SysKeyDown", kWmSysKeyDown, 0x12, false, true, true},
+                      MessageRow{"SysKeyUp", kWmSysKeyUp, 0x12, false, true, false},
                       MessageRow{"PollTimer", kWmTimer, kPollTimerId, false, false, true},
                       MessageRow{"OtherTimer", kWmTimer, 2, false, false, false},
                       MessageRow{"Char", 0x0102, 0x41, false, false, false},
@@ -135,7 +134,7 @@ TEST_F(DeskletTest, RunningChildIsLeftAloneByTicks) {
 TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
     for (bool pollFails : {false, true}) {
         fakes::FakeProcesses local;
-        Platform p{console, screen, local, ui, host, profile, graphics, locks};
+        Platform p{console, screen, local, ui, host, profile, graphics, locks, input, keyboard};
         auto desklet = std::make_unique<Desklet>(p, instance, widget);
         const ProcessRecord old = local.creations[0].record;
         if (pollFails) {

@@ -87,7 +87,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console, screen, processes, ui, host, saved, graphics, locks};
+    Platform withProfile{console, screen,   processes, ui,    host,
+                         saved,   graphics, locks,     input, keyboard};
     struct Case {
         const char* file;
         const char* section;
@@ -126,7 +127,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console, screen, processes, oddUi, host, profile, graphics, locks};
+    Platform odd{console, screen,   processes, oddUi, host,
+                 profile, graphics, locks,     input, keyboard};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
@@ -135,7 +137,8 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
 
 TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     BoxlessUserInterface boxless;
-    Platform failing{console, screen, processes, boxless, host, profile, graphics, locks};
+    Platform failing{console, screen,   processes, boxless, host,
+                     profile, graphics, locks,     input,   keyboard};
     boxless.timerFails = true;
     EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
     EXPECT_EQ(host.names().back(), "remove");
@@ -144,7 +147,7 @@ TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     console.allocateFails = boxless.timerFails = false;
     Desklet* desklet = createDesklet(failing, widget, instance, nullptr, nullptr);
     ASSERT_NE(desklet, nullptr);
-    processDeskletMessage(failing, desklet, kWmKeyUp, 0x41, 0);
+    processDeskletMessage(failing, desklet, kWmMouseWheel, 0x00780000, 0);
     destroyDesklet(failing, desklet);
     EXPECT_FALSE(console.allocated);
 }

@@ -3,6 +3,7 @@
 #include "platform/win32/gdi_graphics.h"
 #include "platform/win32/host_table.h"
 #include "platform/win32/win32_console.h"
+#include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_lock.h"
 #include "platform/win32/win32_page_procedures.h"
 #include "platform/win32/win32_processes.h"
@@ -21,8 +22,11 @@ const Platform& modulePlatform() {
     static Win32Profile profile;
     static GdiGraphics graphics;
     static Win32LockFactory locks;
+    static Win32ConsoleInput input;
+    static Win32Keyboard keyboard;
     static const Platform platform{console, screen,  processes, moduleUserInterface(),
-                                   host,    profile, graphics,  locks};
+                                   host,    profile, graphics,  locks,
+                                   input,   keyboard};
     return platform;
 }
 

@@ -1,0 +1,55 @@
+// One widget in this process: the plug-in's desklet object, its window on the desktop and its
+// place in the INI file. It answers the host functions the plug-in calls, the widget's menu and
+// the scripted steps, and decides how the process ends.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "host_ini.h"
+#include "support/plugin_library.h"
+#include "widget_window.h"
+
+namespace host {
+
+class HostApp {
+public:
+    HostApp(const PluginLibrary& plugin, HostIni ini);
+    ~HostApp();
+    HostApp(const HostApp&) = delete;
+    HostApp& operator=(const HostApp&) = delete;
+
+    // Creates the window and the desklet object; false when the plug-in refused or removed it.
+    bool start();
+    // Writes the plug-in's section (OnSave) and the host's own keys.
+    void save();
+    // Saves, destroys the desklet and the window; the process then ends with `exitCode`.
+    void exit(int exitCode = 0);
+
+    bool finished() const { return finished_; }
+    int exitCode() const { return exitCode_; }
+    HWND window() const { return window_.handle(); }
+
+    // Runs the message loop for `ms` milliseconds, or until the host is finished.
+    void run(DWORD ms);
+    // Gives the widget one key message, as the keyboard would.
+    void sendKey(UINT message, WPARAM wParam, LPARAM lParam);
+    // Writes the overlay currently shown as a PNG file.
+    bool snapshot(const std::string& path) const;
+
+private:
+    void savePlacement();
+    void command(WPARAM id);
+    void checkRemoved();
+
+    const PluginLibrary& plugin_;
+    HostIni ini_;
+    WidgetWindow window_;
+    void* desklet_ = nullptr;
+    bool removed_ = false;
+    bool finished_ = false;
+    int exitCode_ = 0;
+};
+
+}  // namespace host

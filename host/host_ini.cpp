@@ -1,0 +1,53 @@
+#include "host_ini.h"
+
+#include <vector>
+
+namespace host {
+
+namespace {
+
+constexpr char kLeft[] = "left";
+constexpr char kTop[] = "top";
+constexpr char kZOrder[] = "z-order";
+constexpr char kOnTop[] = "on-top";
+constexpr char kOnDesktop[] = "desktop";
+
+}  // namespace
+
+HostIni::HostIni(std::string file, std::string section)
+    : file_(std::move(file)), section_(std::move(section)) {}
+
+bool HostIni::hasWidgetSection() const {
+    if (GetFileAttributesA(file_.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    // The section's keys as "key=value\0...\0\0"; an empty or missing section gives nothing.
+    std::vector<char> keys(4096, '\0');
+    return GetPrivateProfileSectionA(section_.c_str(), keys.data(), static_cast<DWORD>(keys.size()),
+                                     file_.c_str()) > 0;
+}
+
+Placement HostIni::loadPlacement() const {
+    Placement placement;
+    const std::string section = hostSection();
+    placement.position.x = static_cast<LONG>(
+        GetPrivateProfileIntA(section.c_str(), kLeft, placement.position.x, file_.c_str()));
+    placement.position.y = static_cast<LONG>(
+        GetPrivateProfileIntA(section.c_str(), kTop, placement.position.y, file_.c_str()));
+    char zOrder[32] = {};
+    GetPrivateProfileStringA(section.c_str(), kZOrder, kOnDesktop, zOrder, sizeof zOrder,
+                             file_.c_str());
+    placement.onTop = std::string(zOrder) == kOnTop;
+    return placement;
+}
+
+bool HostIni::savePlacement(const Placement& placement) const {
+    const std::string section = hostSection();
+    const std::string left = std::to_string(placement.position.x);
+    const std::string top = std::to_string(placement.position.y);
+    return WritePrivateProfileStringA(section.c_str(), kLeft, left.c_str(), file_.c_str()) &&
+           WritePrivateProfileStringA(section.c_str(), kTop, top.c_str(), file_.c_str()) &&
+           WritePrivateProfileStringA(section.c_str(), kZOrder,
+                                      placement.onTop ? kOnTop : kOnDesktop, file_.c_str());
+}
+
+}  // namespace host

@@ -1,0 +1,36 @@
+// The host's own INI file: one section per widget that belongs to the plug-in (written only by
+// its OnSave), and beside it a section of the host's own keys for the same widget (where it stands
+// and whether it stays on top), so the plug-in's section is exactly what the plug-in wrote.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace host {
+
+struct Placement {
+    POINT position{40, 40};
+    bool onTop = false;  // false: on the desktop, below every other window
+};
+
+class HostIni {
+public:
+    HostIni(std::string file, std::string section);
+
+    const std::string& file() const { return file_; }
+    const std::string& section() const { return section_; }
+    // The host's section for this widget.
+    std::string hostSection() const { return section_ + ".host"; }
+
+    // True when the file holds the plug-in's section of this widget (it was saved before).
+    bool hasWidgetSection() const;
+    Placement loadPlacement() const;
+    bool savePlacement(const Placement& placement) const;
+
+private:
+    std::string file_;
+    std::string section_;
+};
+
+}  // namespace host

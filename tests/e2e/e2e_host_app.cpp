@@ -1,0 +1,328 @@
+// Tideglass Host as a person and the demo use it: the real tideglass-host.exe started as a
+// program of its own with the real DLL beside it, its widget window looked at from outside, driven
+// through its menu commands and mouse messages, and its INI file read afterwards.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/support/dialog_driver.h"
+#include "pages/resource.h"
+#include "platform/win32/host_table.h"
+#include "support/message_boxes.h"
+#include "support/plugin_library.h"
+#include "support/widget_host.h"
+
+namespace {
+
+// The host's menu commands as its window receives them.
+constexpr WPARAM kConfigure = 101;
+constexpr WPARAM kAlwaysOnTop = 102;
+constexpr WPARAM kExit = 104;
+constexpr DWORD kTimeoutMs = 20000;
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The lines of `section` in an INI text, header included, up to the next section.
+std::string sectionText(const std::string& ini, const std::string& section) {
+    const std::string header = "[" + section + "]";
+    std::size_t start = ini.find(header);
+    while (start != std::string::npos && start != 0 && ini[start - 1] != '\n')
+        start = ini.find(header, start + 1);
+    if (start == std::string::npos)
+        return {};
+    std::size_t end = ini.find("\n[", start);
+    return ini.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
+}
+
+// tideglass-host.exe running in a process of its own; its output goes to a file.
+class HostProcess {
+public:
+    explicit HostProcess(const std::string& arguments)
+        : output_(e2e::tempFile("host-output-" + std::to_string(++runs_) + ".txt")) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = CreateFileA(output_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inherit, CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = out;
+        std::string commandLine =
+            "\"" + host::executableFolder() + "tideglass-host.exe\" " + arguments;
+        started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  nullptr, &startup, &process_) != 0;
+        CloseHandle(out);
+    }
+    ~HostProcess() {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+            if (HWND widget = findWidget(0))
+                PostMessageA(widget, WM_COMMAND, kExit, 0);
+            if (WaitForSingleObject(process_.hProcess, kTimeoutMs) == WAIT_TIMEOUT)
+                TerminateProcess(process_.hProcess, 99);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    HostProcess(const HostProcess&) = delete;
+    HostProcess& operator=(const HostProcess&) = delete;
+
+    bool started() const { return started_; }
+    DWORD id() const { return process_.dwProcessId; }
+
+    // The host's widget window once the plug-in has sized it (null when the time is up).
+    HWND findWidget(DWORD timeoutMs = kTimeoutMs) const {
+        HWND found = nullptr;
+        host::pumpUntil(
+            [&] {
+                found = nullptr;
+                HWND window = nullptr;
+                while ((window = FindWindowExA(nullptr, window, "TideglassHostWidget", nullptr))) {
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    RECT rect{};
+                    if (owner == id() && GetWindowRect(window, &rect) && rect.right - rect.left > 1)
+                        found = window;
+                }
+                return found != nullptr;
+            },
+            timeoutMs);
+        return found;
+    }
+
+    // Waits for the process to end; its exit code, or 259 (still active) when the time is up.
+    DWORD wait(DWORD timeoutMs = kTimeoutMs) const {
+        host::pumpUntil([&] { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; },
+                        timeoutMs);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+    std::string output() const { return fileText(output_); }
+
+private:
+    static inline int runs_ = 0;
+    std::string output_;
+    PROCESS_INFORMATION process_{};
+    bool started_ = false;
+};
+
+RECT windowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+BYTE premultiplied(BYTE channel, BYTE alpha) {
+    return static_cast<BYTE>((channel * alpha + 127) / 255);
+}
+
+// The PNG the host writes, once it is there and complete.
+std::unique_ptr<Gdiplus::Bitmap> loadPng(const std::string& path) {
+    const std::wstring wide(path.begin(), path.end());
+    std::unique_ptr<Gdiplus::Bitmap> bitmap;
+    host::pumpUntil(
+        [&] {
+            bitmap = std::make_unique<Gdiplus::Bitmap>(wide.c_str());
+            return bitmap->GetLastStatus() == Gdiplus::Ok;
+        },
+        kTimeoutMs);
+    return bitmap->GetLastStatus() == Gdiplus::Ok ? std::move(bitmap) : nullptr;
+}
+
+}  // namespace
+
+// The host support this program shares with tideglass-host.exe exports every name the plug-in's
+// table looks up, undecorated, so the table fills as in a full widget host.
+TEST(HostApp, ExportsEveryHostFunctionThePlugInLooksUp) {
+    for (const char* name : tideglass::win32::kHostFunctionNames)
+        EXPECT_NE(GetProcAddress(GetModuleHandleA(nullptr), name), nullptr) << name;
+}
+
+struct StartupFailure {
+    const char* plugin;
+    const char* reason;
+};
+
+class HostStartupFailure : public testing::TestWithParam<StartupFailure> {};
+
+// The person sees a box naming the file and the fault; the exit code says the host never ran.
+TEST_P(HostStartupFailure, NamesThePlugInAndWhatIsWrongThenExitsWithTwo) {
+    const StartupFailure failure = GetParam();
+    HostProcess host(std::string("--plugin \"") + failure.plugin + "\"");
+    ASSERT_TRUE(host.started());
+    HWND box = tideglass::e2e::waitForDialog("Tideglass Host", kTimeoutMs);
+    ASSERT_NE(box, nullptr) << host.output();
+    const std::string text = host::messageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(host.wait(), 2u);
+    EXPECT_NE(text.find(failure.plugin), std::string::npos) << text;
+    EXPECT_NE(text.find(failure.reason), std::string::npos) << text;
+    EXPECT_NE(host.output().find(failure.reason), std::string::npos) << host.output();
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugins, HostStartupFailure,
+                         testing::Values(StartupFailure{"C:\\no such folder\\tideglass.dll",
+                                                        "could not be loaded"},
+                                         StartupFailure{"C:\\windows\\system32\\comctl32.dll",
+                                                        "has no export OnGetInformation"}));
+
+// Where the widget stands is the host's own: it starts at the saved place with the size the
+// plug-in asked for and the plug-in's saved settings, shows the plug-in's overlay premultiplied,
+// and a drag to a new place is kept for next time.
+TEST(HostApp, ShowsTheOverlayAtTheSavedPlaceAndKeepsWhereItWasDragged) {
+    const std::string ini = e2e::tempFile("host-place.ini");
+    const std::string png = e2e::tempFile("host-place.png");
+    WritePrivateProfileStringA("W.host", "left", "123", ini.c_str());
+    WritePrivateProfileStringA("W.host", "top", "77", ini.c_str());
+    // A saved widget with a blue half-transparent background (0x80FF8040: alpha 128, COLORREF).
+    WritePrivateProfileStringA("W", "background-color", "-2130739136", ini.c_str());
+    {
+        HostProcess host("--ini \"" + ini + "\" --section W --wait 1500 --snapshot \"" + png +
+                         "\"");
+        HWND widget = host.findWidget();
+        ASSERT_NE(widget, nullptr) << host.output();
+        std::unique_ptr<Gdiplus::Bitmap> shown = loadPng(png);
+        ASSERT_NE(shown, nullptr) << host.output();
+        Gdiplus::Bitmap& overlay = *shown;
+        RECT rect = windowRect(widget);
+        EXPECT_EQ(rect.left, 123);
+        EXPECT_EQ(rect.top, 77);
+
+        EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(overlay.GetWidth()));
+        EXPECT_EQ(rect.bottom - rect.top, static_cast<LONG>(overlay.GetHeight()));
+        // The background corner and the first glyph pixels of the prompt, as the screen shows
+        // them. Xvfb shows a layered window without blending it with what lies below, so the
+        // screen holds exactly the premultiplied pixels the host handed over.
+        HDC screen = GetDC(nullptr);
+        std::vector<POINT> points{{0, 0}};
+        for (int y = 0; y < static_cast<int>(overlay.GetHeight()) && points.size() < 10; ++y) {
+            for (int x = 0; x < static_cast<int>(overlay.GetWidth()) && points.size() < 10; ++x) {
+                Gdiplus::Color color;
+                overlay.GetPixel(x, y, &color);
+                if (color.GetAlpha() == 255 && (color.GetValue() & 0xFFFFFF) != 0)
+                    points.push_back({x, y});
+            }
+        }
+        EXPECT_EQ(points.size(), 10u) << "the prompt is drawn";
+        for (const POINT& at : points) {
+            Gdiplus::Color color;
+            overlay.GetPixel(at.x, at.y, &color);
+            const COLORREF expected = RGB(premultiplied(color.GetR(), color.GetA()),
+                                          premultiplied(color.GetG(), color.GetA()),
+                                          premultiplied(color.GetB(), color.GetA()));
+            EXPECT_EQ(GetPixel(screen, rect.left + at.x, rect.top + at.y), expected)
+                << "at " << at.x << "," << at.y << " overlay " << std::hex << color.GetValue();
+        }
+        ReleaseDC(nullptr, screen);
+
+        PostMessageA(widget, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        PostMessageA(widget, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 40));
+        PostMessageA(widget, WM_LBUTTONUP, 0, MAKELPARAM(60, 40));
+        EXPECT_TRUE(host::pumpUntil(
+            [&] { return windowRect(widget).left == 173 && windowRect(widget).top == 107; },
+            kTimeoutMs));
+        PostMessageA(widget, WM_COMMAND, kAlwaysOnTop, 0);
+        EXPECT_TRUE(host::pumpUntil(
+            [&] { return (GetWindowLongA(widget, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; },
+            kTimeoutMs));
+        // Logoff saves the plug-in's settings as Exit does.
+        SendMessageTimeoutA(widget, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kTimeoutMs, nullptr);
+        EXPECT_EQ(e2e::readIniValue(ini, "W", "columns"), "80");
+        EXPECT_EQ(e2e::readIniValue(ini, "W.host", "left"), "173");
+        EXPECT_EQ(e2e::readIniValue(ini, "W.host", "z-order"), "on-top");
+        PostMessageA(widget, WM_COMMAND, kExit, 0);
+        EXPECT_EQ(host.wait(), 0u) << host.output();
+    }
+    HostProcess again("--ini \"" + ini + "\" --section W");
+    HWND widget = again.findWidget();
+    ASSERT_NE(widget, nullptr) << again.output();
+    EXPECT_EQ(windowRect(widget).left, 173);
+    EXPECT_EQ(windowRect(widget).top, 107);
+    EXPECT_NE(GetWindowLongA(widget, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+// Configure opens the plug-in's own pages; a wider margin accepted with OK widens the widget at
+// once and is in the INI file straight away.
+TEST(HostApp, ConfigureWithAWiderMarginResizesTheWidgetAndSaves) {
+    const std::string ini = e2e::tempFile("host-configure.ini");
+    HostProcess host("--ini \"" + ini + "\" --section C");
+    HWND widget = host.findWidget();
+    ASSERT_NE(widget, nullptr) << host.output();
+    const LONG width = windowRect(widget).right - windowRect(widget).left;
+
+    PostMessageA(widget, WM_COMMAND, kConfigure, 0);
+    HWND sheet = tideglass::e2e::waitForDialog("Tideglass Settings", kTimeoutMs);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(page, nullptr);
+    SetDlgItemTextA(page, IDC_LEFT_MARGIN, "40");
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+
+    EXPECT_TRUE(host::pumpUntil(
+        [&] { return windowRect(widget).right - windowRect(widget).left == width + 32; },
+        kTimeoutMs))
+        << "width " << windowRect(widget).right - windowRect(widget).left << ", was " << width;
+    EXPECT_TRUE(host::pumpUntil([&] { return e2e::readIniValue(ini, "C", "left-margin") == "40"; },
+                                kTimeoutMs));
+}
+
+// Shift, capitals and symbols reach the child program as typed: the interpreter writes the line
+// into a file, character for character.
+TEST(HostApp, TypesCapitalsAndSymbolsIntoTheConsoleExactly) {
+    const std::string ini = e2e::tempFile("host-typing.ini");
+    const std::string typed = e2e::tempFile("host-typed.txt");
+    HostProcess host("--ini \"" + ini +
+                     "\" --section K --wait 500 --type \"echo Tideglass: A+B=C!>" + typed +
+                     "\" --key Enter");
+    ASSERT_NE(host.findWidget(), nullptr) << host.output();
+    host::pumpUntil([&] { return fileText(typed).find('\n') != std::string::npos; }, kTimeoutMs);
+    EXPECT_EQ(fileText(typed), "Tideglass: A+B=C!\r\n");
+}
+
+// Two widgets, two host processes, one INI file: each keeps its own section exactly as the
+// plug-in's OnSave writes it, and the host's keys stay in sections of their own.
+TEST(HostApp, TwoWidgetsSaveTheirSectionsExactlyAsThePlugInWritesThem) {
+    const std::string ini = e2e::tempFile("host-two.ini");
+    {
+        HostProcess first("--ini \"" + ini + "\" --section First");
+        HostProcess second("--ini \"" + ini + "\" --section Second");
+        HWND firstWidget = first.findWidget();
+        HWND secondWidget = second.findWidget();
+        ASSERT_NE(firstWidget, nullptr) << first.output();
+        ASSERT_NE(secondWidget, nullptr) << second.output();
+        PostMessageA(firstWidget, WM_COMMAND, kExit, 0);
+        EXPECT_EQ(first.wait(), 0u) << first.output();
+        PostMessageA(secondWidget, WM_COMMAND, kExit, 0);
+        EXPECT_EQ(second.wait(), 0u) << second.output();
+    }
+    // What OnSave writes for a widget with the same (default) settings, each alone in a file.
+    const std::string firstAlone = e2e::tempFile("host-first-alone.ini");
+    const std::string secondAlone = e2e::tempFile("host-second-alone.ini");
+    {
+        e2e::WidgetHost reference;
+        ASSERT_NE(reference.create(), nullptr);
+        reference.save(firstAlone, "First");
+        reference.save(secondAlone, "Second");
+    }
+    const std::string text = fileText(ini);
+    std::printf("%s", text.c_str());
+    EXPECT_EQ(sectionText(text, "First"), fileText(firstAlone));
+    EXPECT_EQ(sectionText(text, "Second"), fileText(secondAlone));
+    EXPECT_EQ(e2e::readIniValue(ini, "First.host", "left"), "40");
+    EXPECT_EQ(e2e::readIniValue(ini, "Second.host", "z-order"), "desktop");
+}

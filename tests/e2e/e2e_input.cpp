@@ -1,0 +1,132 @@
+// Typing into the widget with keys delivered as a host delivers them (modifier keys of their own,
+// the thread's keyboard state showing them held), with the real console and command interpreter:
+// capitals and symbols arrive exactly, history works, and Ctrl+C interrupts a program while the
+// host survives Ctrl+C and Ctrl+Break.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "support/message_boxes.h"
+#include "support/widget_host.h"
+
+namespace {
+
+std::string trimmed(const std::string& row) {
+    const size_t end = row.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : row.substr(0, end + 1);
+}
+
+int rowsEqualTo(const std::string& text) {
+    int n = 0;
+    for (const auto& row : e2e::consoleRows())
+        n += trimmed(row) == text ? 1 : 0;
+    return n;
+}
+
+int rowsContaining(const std::string& text) {
+    int n = 0;
+    for (const auto& row : e2e::consoleRows())
+        n += row.find(text) != std::string::npos ? 1 : 0;
+    return n;
+}
+
+// The row the cursor is on: where the command interpreter reads its line.
+std::string cursorRow() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    const auto rows = e2e::consoleRows();
+    if (!e2e::consoleInfo(info))
+        return {};
+    const size_t row = static_cast<size_t>(info.dwCursorPosition.Y - info.srWindow.Top);
+    return row < rows.size() ? trimmed(rows[row]) : std::string();
+}
+
+bool promptWaiting() {
+    const std::string row = cursorRow();
+    return !row.empty() && row.back() == '>';
+}
+
+bool anyProcessNamed(const char* exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    bool found = false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry)) {
+        found = _stricmp(entry.szExeFile, exeName) == 0 && e2e::processRunning(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+std::string screenText() {
+    std::string text;
+    for (const auto& row : e2e::consoleRows())
+        text += trimmed(row) + "\n";
+    return text;
+}
+
+class Input : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(widget.loaded());
+        ASSERT_NE(widget.create(), nullptr);
+        ASSERT_TRUE(waitUntil(promptWaiting)) << "no prompt";
+    }
+    bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 8000) {
+        return host::pumpUntil(done, timeoutMs);
+    }
+    e2e::WidgetHost widget;
+};
+
+TEST_F(Input, CapitalsAndSymbolsArriveExactlyAndUpRecallsTheLine) {
+    const std::string line = "echo Hello World: A+B=C!";
+    widget.typeText(line);
+    ASSERT_TRUE(waitUntil([&] { return cursorRow().find(line) != std::string::npos; }))
+        << "typed: " << cursorRow();
+    widget.pressKey("Enter");
+    ASSERT_TRUE(waitUntil([] { return rowsEqualTo("Hello World: A+B=C!") == 1; }));
+    ASSERT_TRUE(waitUntil(promptWaiting));
+
+    widget.pressKey("Up");
+    ASSERT_TRUE(waitUntil([&] { return cursorRow().find(line) != std::string::npos; }))
+        << "recalled: " << cursorRow();
+    widget.pressKey("Enter");
+    EXPECT_TRUE(waitUntil([] { return rowsEqualTo("Hello World: A+B=C!") == 2; }));
+}
+
+TEST_F(Input, ChangingToTheDriveRootWorks) {
+    widget.typeText("cd C:\\");
+    widget.pressKey("Enter");
+    EXPECT_TRUE(waitUntil([] { return cursorRow() == "C:\\>"; })) << cursorRow();
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+TEST_F(Input, CtrlCStopsARunningProgramAndTheHostSurvivesCtrlCAndCtrlBreak) {
+    widget.typeText("ping -n 100 127.0.0.1");
+    widget.pressKey("Enter");
+    ASSERT_TRUE(waitUntil([] { return anyProcessNamed("ping.exe"); })) << "ping did not start";
+    // Its output under the command line, so the prompt that follows is a new one.
+    ASSERT_TRUE(waitUntil([] { return rowsContaining("127.0.0.1") >= 2; })) << screenText();
+
+    widget.pressKey("Ctrl+C");
+    EXPECT_TRUE(waitUntil([] { return !anyProcessNamed("ping.exe"); }, 15000)) << "ping still runs";
+    EXPECT_TRUE(waitUntil(promptWaiting, 15000)) << "no prompt after Ctrl+C: " << cursorRow();
+
+    // The signals reach every process on the console, this host included: it is still here to
+    // go on. Wine's cmd ends on Ctrl+C (the widget starts a new one), so Ctrl+Break is given at
+    // the prompt that follows; Wine cannot raise it, and the key goes in as a key.
+    widget.pressKey("Ctrl+Break");
+    widget.typeText("echo still here");
+    widget.pressKey("Enter");
+    EXPECT_TRUE(waitUntil([] { return rowsEqualTo("still here") == 1; })) << screenText();
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+}  // namespace
