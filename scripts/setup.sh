@@ -3,8 +3,10 @@
 # there it only checks and returns.
 set -euo pipefail
 
-packages=(cmake g++ make googletest libgtest-dev clang g++-mingw-w64-i686 mingw-w64-i686-dev
-          wine wine32:i386 xvfb xauth imagemagick)
+# clang comes without its recommended packages, so the libFuzzer and sanitizer runtimes are named
+# here: libclang-rt-dev is the one that matches Debian's default clang.
+packages=(cmake g++ make googletest libgtest-dev clang libclang-rt-dev g++-mingw-w64-i686
+          mingw-w64-i686-dev wine wine32:i386 xvfb xauth imagemagick)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
@@ -26,4 +28,20 @@ if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
         apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
 fi
-echo "setup: all build and test packages present"
+
+# The fuzz build fails late and obscurely when a runtime is missing; link a tiny target now instead.
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+cat >"$probe/probe.cpp" <<'CPP'
+#include <cstddef>
+#include <cstdint>
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }
+CPP
+if ! clang++ -fsanitize=fuzzer,address,undefined -o "$probe/probe" "$probe/probe.cpp" \
+        >"$probe/log" 2>&1; then
+    cat "$probe/log" >&2
+    echo "setup: clang++ cannot link a -fsanitize=fuzzer program: the libFuzzer and sanitizer" \
+         "runtimes for $(clang++ --version | head -n 1) are missing (Debian: libclang-rt-dev)" >&2
+    exit 1
+fi
+echo "setup: all build and test packages present; clang++ links libFuzzer targets"

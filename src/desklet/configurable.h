@@ -13,10 +13,13 @@ public:
     Configurable(const Configurable&) = delete;
     Configurable& operator=(const Configurable&) = delete;
 
-    // The live settings; pages copy them without the lock, as the host runs pages and ticks on
-    // the same thread.
-    virtual const Settings& currentSettings() const = 0;
+    // A copy of the live settings, for a page to edit.
+    virtual Settings currentSettings() const = 0;
     virtual void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) = 0;
+    // Keep the desklet from being freed while a page uses it (see HeldDesklet); the last
+    // release after the host's destroy frees it.
+    virtual void hold() = 0;
+    virtual void release() = 0;
 
 protected:
     ~Configurable() = default;

@@ -1,7 +1,14 @@
 // One widget instance: owns its settings, the hidden console, the child program and the
 // renderer, and runs the update cycle on the host's messages.
+//
+// Threads: the host delivers the entry points and the widget's messages on its window's thread,
+// but may run the property sheet, and with it the pages' applies, on another. Every read or
+// write of the settings, the child, the console's size and the renderer therefore happens under
+// the desklet lock, which is re-entrant: a modal error box shown while it is held runs a message
+// loop that can deliver a further step, or the host's destroy, on the same thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,11 +38,18 @@ public:
     Desklet(const Desklet&) = delete;
     Desklet& operator=(const Desklet&) = delete;
 
+    // The host's destroy, for a desklet made with new. The desklet may be inside one of its own
+    // steps right now (the host can destroy it from a failure box's message loop): then it only
+    // stops its timer and frees itself when that step ends. The pages cannot reach it after this.
+    void destroy();
+
     void processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     void applyChanges(ChangeFlags flags);
     void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) override;
-    const Settings& currentSettings() const override { return settings; }
+    Settings currentSettings() const override;
+    void hold() override { ++holds_; }
+    void release() override;
 
     void restartChild();
     void saveSettings(const std::string& iniFile, const std::string& iniSection);
@@ -52,6 +66,9 @@ public:
     NativeHandle consoleOutputHandle() const { return consoleOutput; }
 
 private:
+    // Keeps the desklet alive for one step that may show a box.
+    class Hold;
+
     void allocateConsole();
     void releaseConsole() noexcept;
     void teardown() noexcept;
@@ -81,6 +98,10 @@ private:
     // desklet's console control handler is installed (removed again with the console).
     KeyTranslator keyTranslator;
     bool controlHandlerInstalled = false;
+
+    // The host's reference until destroy, plus one per step under way.
+    std::atomic<int> holds_{1};
+    std::atomic<bool> destroyed_{false};
 };
 
 }  // namespace tideglass

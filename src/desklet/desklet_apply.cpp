@@ -3,6 +3,7 @@
 #include "console/child_process.h"
 #include "console/screen_buffer.h"
 #include "desklet/desklet.h"
+#include "desklet/desklet_hold.h"
 #include "desklet/messages.h"
 #include "desklet/renderer_settings.h"
 #include "desklet/report_current.h"
@@ -30,6 +31,9 @@ int16_t toCoordinate(uint32_t value) {
 }  // namespace
 
 void Desklet::applyConfiguration(const Settings& workingCopy, ChangeFlags flags) {
+    if (destroyed_)
+        return;
+    Hold alive(*this);
     {
         LockGuard hold(*lock);
         settings = workingCopy;
@@ -37,15 +41,23 @@ void Desklet::applyConfiguration(const Settings& workingCopy, ChangeFlags flags)
     applyChanges(flags);
 }
 
+// Only the renderer is built outside the lock, so a tick is not kept waiting for it.
 void Desklet::applyChanges(ChangeFlags flags) {
-    if (flags & kChildApplicationChange)
-        restartChild();
-    if (flags & kConsoleSizeChange)
-        resizeConsole();
+    if (flags & (kChildApplicationChange | kConsoleSizeChange)) {
+        LockGuard hold(*lock);
+        if (flags & kChildApplicationChange)
+            restartChild();
+        if (flags & kConsoleSizeChange)
+            resizeConsole();
+    }
     if (flags & (kRenderingChange | kConsoleSizeChange))
         rebuildRenderer();
     if (flags & kPollIntervalChange) {
-        const int32_t interval = settings.integer(keys::kPollInterval);
+        int32_t interval = 0;
+        {
+            LockGuard hold(*lock);
+            interval = settings.integer(keys::kPollInterval);
+        }
         platform_.ui.setTimer(window, kPollTimerId, static_cast<uint32_t>(interval));
     }
 }
@@ -78,7 +90,7 @@ void Desklet::resizeConsole() {
 // before the old renderer (and with it the image the host still shows) is destroyed.
 void Desklet::rebuildRenderer() {
     try {
-        const RendererConfig config = rendererConfigFromSettings(settings);
+        const RendererConfig config = rendererConfigFromSettings(currentSettings());
         auto fresh = std::make_unique<Renderer>(config, platform_.graphics, platform_.screen);
         LockGuard hold(*lock);
         fresh->draw(focused);

@@ -5,6 +5,8 @@
 #include "console/child_process.h"
 #include "console/console_host.h"
 #include "desklet/desklet.h"
+#include "desklet/desklet_hold.h"
+#include "desklet/live_desklets.h"
 #include "desklet/messages.h"
 #include "desklet/scope_guard.h"
 #include "ports/user_interface.h"
@@ -32,6 +34,7 @@ Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle
     // widget could be created in this host.
     ScopeGuard undo([this] { teardown(); });
     applyChanges(kAllChanges);
+    addLiveDesklet(this);
     undo.dismiss();
 }
 
@@ -41,12 +44,29 @@ Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle
     allocateConsole();
     ScopeGuard undo([this] { teardown(); });
     loadSettings(iniFile, iniSection);
+    addLiveDesklet(this);
     undo.dismiss();
 }
 
 Desklet::~Desklet() {
+    removeLiveDesklet(this);
+    // Again after a deferred destroy: the step it waited for may have set the timer anew.
     platform_.ui.killTimer(window, kPollTimerId);
     teardown();
+}
+
+// The timer goes at once, so a step still under way sees no further ticks; the rest waits for
+// that step to end.
+void Desklet::destroy() {
+    removeLiveDesklet(this);
+    destroyed_ = true;
+    platform_.ui.killTimer(window, kPollTimerId);
+    release();
+}
+
+void Desklet::release() {
+    if (holds_.fetch_sub(1) == 1)
+        delete this;
 }
 
 // Everything after the timer: the renderer under the lock (a tick may still be drawing), the
@@ -96,8 +116,14 @@ void Desklet::loadSettings(const std::string& iniFile, const std::string& iniSec
     applyChanges(kAllChanges);
 }
 
+Settings Desklet::currentSettings() const {
+    LockGuard hold(*lock);
+    return settings;
+}
+
 void Desklet::saveSettings(const std::string& iniFile, const std::string& iniSection) {
-    saveSettingsToProfile(platform_.profile, settings, iniFile, iniSection);
+    Settings saved = currentSettings();
+    saveSettingsToProfile(platform_.profile, saved, iniFile, iniSection);
 }
 
 }  // namespace tideglass

@@ -3,6 +3,7 @@
 #include "console/child_process.h"
 #include "console/console_input.h"
 #include "desklet/desklet.h"
+#include "desklet/desklet_hold.h"
 #include "desklet/messages.h"
 #include "desklet/report_current.h"
 #include "ports/host.h"
@@ -19,11 +20,13 @@ constexpr char kChildStartContext[] = "Could not run the child application";
 }  // namespace
 
 void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    // A message that a failure box's loop delivers after the host destroyed the widget.
+    if (destroyed_)
+        return;
+    Hold alive(*this);
     UserInterface& ui = platform_.ui;
     switch (message) {
         case kWmActivate: {
-            // Hosts may apply a property page on another thread than the one delivering
-            // messages, so the redraw takes the lock like a tick does.
             LockGuard hold(*lock);
             focused = (wParam & 0xFFFF) != kWaInactive;
             if (renderer)
@@ -73,9 +76,8 @@ void Desklet::typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lPara
     }
 }
 
-// The lock is re-entrant: a failed restart shows a modal box while it is held, and the box's
-// message loop can deliver a further tick on this thread. childFailed is set by then, so the
-// nested tick neither retries nor shows a second box.
+// A failed restart shows its box while the lock is held; childFailed is set by then, so a tick
+// that the box's loop delivers neither retries nor shows a second box.
 void Desklet::updateStep() {
     LockGuard hold(*lock);
     const bool mustStart = !child || child->poll() != WaitResult::Running;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "desklet/configurable.h"
+#include "desklet/live_desklets.h"
 #include "pages/dialog_controls.h"
 #include "pages/field_values.h"
 #include "pages/page_guard.h"
@@ -72,7 +73,7 @@ void applyText(DialogControls& controls, Settings& copy, const TextField& field,
 void ConsoleSettingsPage::open(Configurable* target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
-        Configurable* desklet = controls_.link();
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
@@ -90,7 +91,7 @@ void ConsoleSettingsPage::open(Configurable* target) {
 
 void ConsoleSettingsPage::apply() {
     runPageStep(ui_, kPageUpdateContext, [&] {
-        Configurable* desklet = controls_.link();
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();

@@ -1,6 +1,7 @@
 #include "pages/font_and_colors_page.h"
 
 #include "desklet/configurable.h"
+#include "desklet/live_desklets.h"
 #include "pages/dialog_controls.h"
 #include "pages/field_values.h"
 #include "pages/page_guard.h"
@@ -38,7 +39,7 @@ bool FontAndColorsPage::isChooserButton(int id) {
 void FontAndColorsPage::open(Configurable* target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
-        Configurable* desklet = controls_.link();
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
@@ -51,7 +52,7 @@ void FontAndColorsPage::open(Configurable* target) {
 
 void FontAndColorsPage::apply() {
     runPageStep(ui_, kPageUpdateContext, [&] {
-        Configurable* desklet = controls_.link();
+        HeldDesklet desklet(controls_.link());
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
@@ -81,54 +82,68 @@ void FontAndColorsPage::buttonClicked(int id) {
     if (!isChooserButton(id))
         return;
     runPageStep(ui_, kPageUpdateContext, [&] {
-        Configurable* desklet = controls_.link();
-        if (!desklet)
-            return;
+        Settings shown;
+        {
+            HeldDesklet desklet(controls_.link());
+            if (!desklet)
+                return;
+            shown = desklet->currentSettings();
+        }
         switch (id) {
             case IDC_TEXT_COLOR:
-                chooseTextColor(*desklet);
+                chooseTextColor(shown);
                 break;
             case IDC_BACKGROUND_COLOR:
-                chooseBackgroundColor(*desklet);
+                chooseBackgroundColor(shown);
                 break;
             case IDC_FONT:
-                chooseFont(*desklet);
+                chooseFont(shown);
                 break;
         }
     });
 }
 
-// Each chooser copies the live settings at the click, so only its own setting changes; what is
-// typed on the page but not applied yet stays in the controls.
-void FontAndColorsPage::chooseTextColor(Configurable& desklet) {
-    Settings copy = desklet.currentSettings();
-    int32_t& color = copy.integer(keys::kTextColor);
+// The choosers are not owned by the sheet: while one is open the other page can apply, and the
+// host can even destroy the widget. So the desklet is looked up again once a value was chosen,
+// and the copy is taken from its live settings then; only the chooser's own setting changes.
+// What is typed on this page but not applied yet stays in the controls.
+void FontAndColorsPage::applyChosen(const std::function<void(Settings&)>& change) {
+    HeldDesklet desklet(controls_.link());
+    if (!desklet)
+        return;
+    Settings copy = desklet->currentSettings();
+    change(copy);
+    desklet->applyConfiguration(copy, kRenderingChange);
+}
+
+void FontAndColorsPage::chooseTextColor(Settings& shown) {
+    const int32_t color = shown.integer(keys::kTextColor);
     const auto chosen = choosers_.chooseColor(colorRefOf(color), moduleCustomColors());
     if (!chosen)
         return;
     // Stored whole: the top byte plays no part in drawing text and becomes 0.
-    color = storedNumber(*chosen);
-    desklet.applyConfiguration(copy, kRenderingChange);
+    applyChosen([&](Settings& copy) { copy.integer(keys::kTextColor) = storedNumber(*chosen); });
 }
 
-void FontAndColorsPage::chooseBackgroundColor(Configurable& desklet) {
-    Settings copy = desklet.currentSettings();
-    int32_t& color = copy.integer(keys::kBackgroundColor);
+void FontAndColorsPage::chooseBackgroundColor(Settings& shown) {
+    const int32_t color = shown.integer(keys::kBackgroundColor);
     const auto chosen = choosers_.chooseColor(colorRefOf(color), moduleCustomColors());
     if (!chosen)
         return;
-    color = withColorRef(color, *chosen);  // the alpha byte is the Transparency field's
-    desklet.applyConfiguration(copy, kRenderingChange);
+    applyChosen([&](Settings& copy) {
+        int32_t& stored = copy.integer(keys::kBackgroundColor);
+        stored = withColorRef(stored, *chosen);  // the alpha byte is the Transparency field's
+    });
 }
 
-void FontAndColorsPage::chooseFont(Configurable& desklet) {
-    Settings copy = desklet.currentSettings();
+void FontAndColorsPage::chooseFont(Settings& shown) {
+    FontBlock font = shown.font;
     // The chooser starts on the OEM character set, whose fonts can draw the console's
     // line-drawing characters; with non-OEM fonts shown it is only the initial script.
-    copy.font.charSet = kOemCharset;
-    if (!choosers_.chooseFont(copy.font, controls_.isChecked(IDC_SHOW_NON_OEM_FONTS)))
+    font.charSet = kOemCharset;
+    if (!choosers_.chooseFont(font, controls_.isChecked(IDC_SHOW_NON_OEM_FONTS)))
         return;
-    desklet.applyConfiguration(copy, kRenderingChange);
+    applyChosen([&](Settings& copy) { copy.font = font; });
 }
 
 void FontAndColorsPage::close() {

@@ -2,7 +2,10 @@
 // with the sheet, and the font and colour choosers, which apply the moment they are confirmed.
 #pragma once
 
+#include <functional>
+
 #include "pages/choosers.h"
+#include "settings/settings.h"
 
 namespace tideglass {
 
@@ -29,9 +32,10 @@ public:
     static bool isChooserButton(int id);
 
 private:
-    void chooseTextColor(Configurable& desklet);
-    void chooseBackgroundColor(Configurable& desklet);
-    void chooseFont(Configurable& desklet);
+    void chooseTextColor(Settings& shown);
+    void chooseBackgroundColor(Settings& shown);
+    void chooseFont(Settings& shown);
+    void applyChosen(const std::function<void(Settings&)>& change);
 
     DialogControls& controls_;
     Choosers& choosers_;

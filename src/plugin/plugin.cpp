@@ -13,23 +13,33 @@
 namespace tideglass {
 namespace {
 
+// Building the box's text can itself run out of memory, and nothing may leave an entry point:
+// a report that fails is dropped, as there is nowhere left to tell.
+template <typename Report>
+void reportQuietly(Report&& report) noexcept {
+    try {
+        report();
+    } catch (...) {
+    }
+}
+
 // The host cannot cope with an exception coming out of an entry point; these paths have no
 // failure of their own to report, so anything unexpected (memory running out) gets the generic
 // box instead of taking the host process down.
 template <typename Action>
-void guarded(const Platform& platform, Action&& action) {
+void guarded(const Platform& platform, Action&& action) noexcept {
     try {
         action();
     } catch (const std::exception& e) {
-        reportException(platform.ui, kCreateFailedContext, e);
+        reportQuietly([&] { reportException(platform.ui, kCreateFailedContext, e); });
     } catch (...) {
-        reportError(platform.ui, kCreateFailedContext, kUnknownError);
+        reportQuietly([&] { reportError(platform.ui, kCreateFailedContext, kUnknownError); });
     }
 }
 
 }  // namespace
 
-void getInformation(char* name, char* author, int32_t* version, char* description) {
+void getInformation(char* name, char* author, int32_t* version, char* description) noexcept {
     std::memcpy(name, kPluginName, sizeof kPluginName);
     std::memcpy(author, kPluginAuthor, sizeof kPluginAuthor);
     *version = kPluginVersion;
@@ -37,7 +47,7 @@ void getInformation(char* name, char* author, int32_t* version, char* descriptio
 }
 
 Desklet* createDesklet(const Platform& platform, WindowHandle window, InstanceHandle instance,
-                       const char* iniFile, const char* iniSection) {
+                       const char* iniFile, const char* iniSection) noexcept {
     platform.host.setStatic(window);
     try {
         std::unique_ptr<Desklet> desklet;
@@ -51,35 +61,36 @@ Desklet* createDesklet(const Platform& platform, WindowHandle window, InstanceHa
     } catch (const std::exception& e) {
         // The partly built object is gone by now: its storage is freed when its constructor
         // throws, before control reaches this handler.
-        reportException(platform.ui, kCreateFailedContext, e);
+        reportQuietly([&] { reportException(platform.ui, kCreateFailedContext, e); });
     } catch (...) {
-        reportError(platform.ui, kCreateErrorContext, kCreateErrorDetail);
+        reportQuietly([&] { reportError(platform.ui, kCreateErrorContext, kCreateErrorDetail); });
     }
     platform.host.remove(window);
     return nullptr;
 }
 
-void destroyDesklet(const Platform& platform, Desklet* desklet) {
+void destroyDesklet(const Platform& platform, Desklet* desklet) noexcept {
     if (desklet == nullptr)
         return;
-    guarded(platform, [&] { delete desklet; });
+    guarded(platform, [&] { desklet->destroy(); });
 }
 
 void processDeskletMessage(const Platform& platform, Desklet* desklet, uint32_t message,
-                           uintptr_t wParam, intptr_t lParam) {
+                           uintptr_t wParam, intptr_t lParam) noexcept {
     if (desklet == nullptr)
         return;
     guarded(platform, [&] { desklet->processMessage(message, wParam, lParam); });
 }
 
 void saveDesklet(const Platform& platform, Desklet* desklet, const char* iniFile,
-                 const char* iniSection) {
+                 const char* iniSection) noexcept {
     if (desklet == nullptr || iniFile == nullptr || iniSection == nullptr)
         return;
     guarded(platform, [&] { desklet->saveSettings(iniFile, iniSection); });
 }
 
-int32_t addPropertySheets(const Platform& platform, PropertyPages& pages, Desklet* desklet) {
+int32_t addPropertySheets(const Platform& platform, PropertyPages& pages,
+                          Desklet* desklet) noexcept {
     if (desklet == nullptr)
         return 0;
     int32_t result = 0;

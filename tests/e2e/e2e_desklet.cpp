@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "e2e/support/dialog_driver.h"
 #include "support/widget_host.h"
 
 namespace {
@@ -29,6 +30,23 @@ protected:
     void runTicks(int count) {
         const size_t target = widget.timerTicks().size() + count;
         waitUntil([&] { return widget.timerTicks().size() >= target; }, 250 * count + 3000);
+    }
+    // A child that ends at once, in a folder of its own, on a fast timer: it is started again
+    // on every tick until the folder is removed, and then its start fails on a tick.
+    std::string createWithChildInFolder(const std::string& name) {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        const std::string folder = std::string(temp) + name;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string ini = e2e::tempFile(name + ".ini");
+        WritePrivateProfileStringA("Desklet", "child-app-cmdline", "%COMSPEC% /c exit",
+                                   ini.c_str());
+        WritePrivateProfileStringA("Desklet", "child-app-dir", folder.c_str(), ini.c_str());
+        WritePrivateProfileStringA("Desklet", "poll-interval", "15", ini.c_str());
+        EXPECT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+        runTicks(3);
+        EXPECT_TRUE(widget.boxes().boxes().empty());
+        return folder;
     }
     e2e::WidgetHost widget;
 };
@@ -182,34 +200,77 @@ TEST_F(Desklet, DefaultStartDirectoryIsTheHomeFolder) {
 
 namespace {
 
+// Runs `action` from inside an open box of the plug-in until it returns true. It runs from a
+// thread timer, which the box's own message loop runs as it would run the host's menu.
+class InsideBox {
+public:
+    explicit InsideBox(std::function<bool(HWND box)> action) {
+        action_ = std::move(action);
+        timer_ = SetTimer(nullptr, 0, 20, &InsideBox::run);
+    }
+    ~InsideBox() {
+        KillTimer(nullptr, timer_);
+        action_ = nullptr;
+    }
+
+private:
+    static VOID CALLBACK run(HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND box = tideglass::e2e::findDialog("Tideglass Desklet", GetCurrentProcessId());
+        if (box != nullptr && action_ && action_(box))
+            KillTimer(nullptr, timer);
+    }
+    static inline std::function<bool(HWND)> action_;
+    UINT_PTR timer_ = 0;
+};
+
 // A restart that fails on a tick shows its box while the tick holds the desklet lock; the box's
 // own message loop keeps delivering the fast poll timer, so ticks run nested on this thread.
 // They must neither deadlock nor show a second box.
 TEST_F(Desklet, FailedRestartOnATickShowsOneBoxDespiteNestedTicks) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "tideglass-vanishing";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string ini = e2e::tempFile("tideglass-nested.ini");
-    WritePrivateProfileStringA("Desklet", "child-app-cmdline", "%COMSPEC% /c exit", ini.c_str());
-    WritePrivateProfileStringA("Desklet", "child-app-dir", folder.c_str(), ini.c_str());
-    WritePrivateProfileStringA("Desklet", "poll-interval", "15", ini.c_str());
-    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
-    runTicks(3);  // the child ends at once and is started again on every tick
-    EXPECT_TRUE(widget.boxes().boxes().empty());
+    const std::string folder = createWithChildInFolder("tideglass-vanishing");
 
-    // Closing the box late gives the nested ticks time to run.
-    widget.boxes().setCloseDelay(300);
+    // The box is closed from inside once its loop has delivered some ticks.
+    widget.boxes().setCloseDelay(60000);
+    std::size_t ticksAtBox = 0, nested = 0;
+    InsideBox closeAfterNestedTicks([&](HWND box) {
+        if (ticksAtBox == 0)
+            ticksAtBox = widget.timerTicks().size();
+        nested = widget.timerTicks().size() - ticksAtBox;
+        if (nested < 5 || widget.boxes().boxes().empty())
+            return false;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
     ASSERT_TRUE(waitUntil([&] { return RemoveDirectoryA(folder.c_str()) != FALSE; }));
     ASSERT_TRUE(widget.boxes().waitFor(1, 5000));
+    ASSERT_TRUE(waitUntil([&] { return nested >= 5; }, 30000)) << "ticks while the box is open";
     runTicks(10);
     ASSERT_EQ(widget.boxes().boxes().size(), 1u);
-    const DWORD shown = widget.boxes().boxes()[0].seenAt;
-    int nested = 0;
-    for (DWORD tick : widget.timerTicks())
-        nested += tick > shown && tick - shown < 250 ? 1 : 0;
-    EXPECT_GT(nested, 3) << "ticks ran while the box was open";
     EXPECT_EQ(widget.boxes().boxes()[0].text.rfind("Could not run the child application: ", 0), 0u);
+}
+
+// The box has no owner, so the host stays usable and can destroy the widget from inside the
+// box's message loop. The tick that showed the box must end on a live desklet, which is freed
+// afterwards: the console goes, and a new widget can take it.
+TEST_F(Desklet, DestroyFromInsideTheFailureBoxFreesTheDeskletAfterTheTick) {
+    const std::string folder = createWithChildInFolder("tideglass-destroy-in-box");
+    widget.boxes().setCloseDelay(60000);
+    bool consoleKeptForTheTick = false;
+    InsideBox destroyInside([&](HWND box) {
+        if (widget.boxes().boxes().empty())
+            return false;  // until the watcher has recorded it
+        widget.destroy();
+        consoleKeptForTheTick = GetConsoleWindow() != nullptr;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return RemoveDirectoryA(folder.c_str()) != FALSE; }));
+    ASSERT_TRUE(waitUntil([&] { return widget.desklet() == nullptr; }));
+    EXPECT_TRUE(consoleKeptForTheTick) << "the tick that showed the box still runs";
+    EXPECT_TRUE(waitUntil([] { return GetConsoleWindow() == nullptr; }));
+    EXPECT_EQ(widget.boxes().boxes().size(), 1u);
+    ASSERT_NE(widget.create(), nullptr);
+    EXPECT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
 }
 
 }  // namespace

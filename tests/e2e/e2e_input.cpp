@@ -28,6 +28,13 @@ int rowsEqualTo(const std::string& text) {
     return n;
 }
 
+int rowsContaining(const std::string& text) {
+    int n = 0;
+    for (const auto& row : e2e::consoleRows())
+        n += row.find(text) != std::string::npos ? 1 : 0;
+    return n;
+}
+
 // The row the cursor is on: where the command interpreter reads its line.
 std::string cursorRow() {
     CONSOLE_SCREEN_BUFFER_INFO info;
@@ -105,7 +112,8 @@ TEST_F(Input, CtrlCStopsARunningProgramAndTheHostSurvivesCtrlCAndCtrlBreak) {
     widget.typeText("ping -n 100 127.0.0.1");
     widget.pressKey("Enter");
     ASSERT_TRUE(waitUntil([] { return anyProcessNamed("ping.exe"); })) << "ping did not start";
-    host::pumpFor(300);  // let it print, so the prompt that follows is a new one
+    // Its output under the command line, so the prompt that follows is a new one.
+    ASSERT_TRUE(waitUntil([] { return rowsContaining("127.0.0.1") >= 2; })) << screenText();
 
     widget.pressKey("Ctrl+C");
     EXPECT_TRUE(waitUntil([] { return !anyProcessNamed("ping.exe"); }, 15000)) << "ping still runs";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "desklet/configurable.h"
+#include "desklet/live_desklets.h"
 #include "e2e/support/dialog_driver.h"
 #include "support/plugin_library.h"
 #include "e2e/support/dialog_template.h"
@@ -39,7 +40,11 @@ public:
         Settings copy;
         ChangeFlags flags;
     };
-    const Settings& currentSettings() const override { return settings; }
+    TestDesklet() { addLiveDesklet(this); }
+    ~TestDesklet() { removeLiveDesklet(this); }
+    Settings currentSettings() const override { return settings; }
+    void hold() override {}
+    void release() override {}
     void applyConfiguration(const Settings& copy, ChangeFlags flags) override {
         applies.push_back({copy, flags});
         if (failApply)
@@ -240,13 +245,23 @@ protected:
         header.phpage = handles;
         sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
         ASSERT_NE(sheet, nullptr);
-        e2e::pumpUntil([] { return false; }, 50);
+        ASSERT_TRUE(e2e::pumpUntil([&] { return currentPage() != nullptr; }, 5000));
+    }
+
+    HWND currentPage() {
+        return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     }
 
     HWND page(int index) {
         SendMessageA(sheet, PSM_SETCURSEL, index, 0);
-        e2e::pumpUntil([] { return false; }, 20);
-        return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        HWND shown = nullptr;
+        e2e::pumpUntil(
+            [&] {
+                shown = currentPage();
+                return shown != nullptr && PropSheet_HwndToIndex(sheet, shown) == index;
+            },
+            5000);
+        return shown;
     }
 
     // Presses OK or Cancel and waits until the sheet has closed its pages.
@@ -434,13 +449,13 @@ TEST_F(PagesInSheet, FailingApplyShowsOneErrorBoxAndTheSheetCloses) {
 TEST_F(PagesInSheet, ScreenshotsOfBothPages) {
     openSheet();
     const std::string dir = host::executableFolder();
+    // Painted at once, the sheet with every control on it.
+    const UINT paintNow = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN;
     HWND console = page(0);
-    UpdateWindow(sheet);
-    e2e::pumpUntil([] { return false; }, 100);
+    RedrawWindow(sheet, nullptr, nullptr, paintNow);
     EXPECT_TRUE(e2e::saveWindowPng(console, dir + "page_console_settings.png"));
     HWND colors = page(1);
-    UpdateWindow(sheet);
-    e2e::pumpUntil([] { return false; }, 100);
+    RedrawWindow(sheet, nullptr, nullptr, paintNow);
     EXPECT_TRUE(e2e::saveWindowPng(colors, dir + "page_font_and_colors.png"));
     EXPECT_TRUE(e2e::saveWindowPng(sheet, dir + "sheet_font_and_colors.png"));
 }

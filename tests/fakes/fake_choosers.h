@@ -1,6 +1,7 @@
 // Colour and font choosers that answer from a script and record what they were opened with.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     std::optional<ColorRef> colorAnswer;
     // Written into the block when set; nullopt = the user cancels.
     std::optional<FontBlock> fontAnswer;
+
+    // Runs while the chooser is open, as the sheet or the host can do meanwhile.
+    std::function<void()> whileOpen;
 
     std::vector<ColorCall> colorCalls;
     std::vector<FontCall> fontCalls;

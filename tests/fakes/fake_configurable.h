@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "desklet/configurable.h"
+#include "desklet/live_desklets.h"
 
 namespace tideglass::fakes {
 
@@ -16,11 +17,19 @@ public:
         ChangeFlags flags;
     };
 
-    const Settings& currentSettings() const override { return settings; }
+    // Live from construction, as a desklet is; `kill` removes it as the host's destroy does.
+    FakeConfigurable() { addLiveDesklet(this); }
+    ~FakeConfigurable() { kill(); }
+    void kill() { removeLiveDesklet(this); }
+
+    Settings currentSettings() const override { return settings; }
+    void hold() override { ++holds; }
+    void release() override { --holds; }
     void applyConfiguration(const Settings& workingCopy, ChangeFlags flags) override;
 
     Settings settings;
     std::vector<Apply> applies;
+    int holds = 0;  // by pages using it now
     // Runs in place of the swap when set (e.g. to throw).
     std::function<void()> onApply;
 };

@@ -40,11 +40,21 @@ private:
 
 }  // namespace
 
-HWND waitForDialog(const char* caption, DWORD timeoutMs) {
+HWND findDialog(const char* caption, DWORD process) {
+    for (HWND found = nullptr;
+         (found = FindWindowExA(nullptr, found, "#32770", caption)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(found, &owner);
+        if ((process == 0 || owner == process) && IsWindowVisible(found))
+            return found;
+    }
+    return nullptr;
+}
+
+HWND waitForDialog(const char* caption, DWORD timeoutMs, DWORD process) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND found = FindWindowA("#32770", caption);
-        if (found && IsWindowVisible(found))
+        if (HWND found = findDialog(caption, process))
             return found;
         if (GetTickCount() - start > timeoutMs)
             return nullptr;
@@ -72,7 +82,8 @@ bool DialogAnswerer::finish() {
 
 DWORD WINAPI DialogAnswerer::run(void* self) {
     auto& me = *static_cast<DialogAnswerer*>(self);
-    HWND dialog = waitForDialog(me.caption_.c_str(), 10000);
+    // Tests run side by side under one Wine desktop; another test program's box is not ours.
+    HWND dialog = waitForDialog(me.caption_.c_str(), 10000, GetCurrentProcessId());
     if (!dialog)
         return 0;
     char text[1024] = {};

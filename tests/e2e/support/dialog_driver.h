@@ -17,8 +17,11 @@ inline bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
     return host::pumpUntil(done, timeoutMs);
 }
 
-// Finds a top-level dialog (class #32770) by caption, polling until the deadline.
-HWND waitForDialog(const char* caption, DWORD timeoutMs = 5000);
+// A visible top-level dialog (class #32770) with the given caption, of the given process (0: of
+// any), or null.
+HWND findDialog(const char* caption, DWORD process);
+// The same, polling until the deadline.
+HWND waitForDialog(const char* caption, DWORD timeoutMs = 5000, DWORD process = 0);
 
 // Watches for a dialog with `caption` on its own thread; when it appears, runs `prepare` on it
 // (optional), remembers its static text, and presses `button` (IDOK, IDCANCEL).

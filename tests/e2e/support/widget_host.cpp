@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace e2e {
@@ -52,6 +53,16 @@ void WidgetHost::destroy() {
 
 void WidgetHost::save(const std::string& iniFile, const std::string& section) {
     plugin_.entry().OnSave(desklet_, iniFile.c_str(), section.c_str(), FALSE);
+}
+
+double typicalTickPeriod(const std::vector<DWORD>& ticks) {
+    std::vector<DWORD> gaps;
+    for (std::size_t i = 1; i < ticks.size(); ++i)
+        gaps.push_back(ticks[i] - ticks[i - 1]);
+    if (gaps.empty())
+        return 0.0;
+    std::sort(gaps.begin(), gaps.end());
+    return double(gaps[gaps.size() / 4]);
 }
 
 void WidgetHost::send(UINT message, WPARAM wParam, LPARAM lParam) {

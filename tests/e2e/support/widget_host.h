@@ -57,6 +57,10 @@ private:
     std::vector<DWORD> ticks_;
 };
 
+// The timer's period as seen in the ticks' times: the lower quartile of the gaps between them. A
+// loaded machine delays single timer messages and stretches their gaps, but seldom a quarter.
+double typicalTickPeriod(const std::vector<DWORD>& ticks);
+
 // The console's visible text, row by row, read through CONOUT$ (empty if there is no console).
 std::vector<std::string> consoleRows();
 // Console screen-buffer information of this process's console.

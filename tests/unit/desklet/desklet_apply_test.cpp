@@ -26,13 +26,20 @@ class ChangeFlagsTable : public DeskletTest, public ::testing::WithParamInterfac
 TEST_P(ChangeFlagsTable, DoesExactlyTheWorkOfEachFlagInOrder) {
     const FlagsRow& row = GetParam();
     auto desklet = create();
-    log.clear();
     Settings copy = desklet->currentSettings();
     copy.integer(keys::kPollInterval) = 100;
+    log.clear();
     desklet->applyConfiguration(copy, row.flags);
+    const auto calls =
+        logOf({"lock", "unlock", "createProcess", "getLargestWindowSize", "setWindowInfo",
+               "setBufferSize", "setImageOverlay", "setSize", "setTimer"});
 
     EXPECT_EQ(desklet->currentSettings().integers.at(keys::kPollInterval), 100);
     std::vector<std::string> expected{"lock", "unlock"};  // the settings swap
+    // Restart and console sizing under one hold of the lock; the settings for the renderer and
+    // the timer are read under it; the new renderer is swapped in under it.
+    if (row.restarts || row.resizesConsole)
+        expected.push_back("lock");
     if (row.restarts)
         expected.push_back("createProcess");
     if (row.resizesConsole) {
@@ -41,16 +48,17 @@ TEST_P(ChangeFlagsTable, DoesExactlyTheWorkOfEachFlagInOrder) {
             expected.push_back(call);
         }
     }
+    if (row.restarts || row.resizesConsole)
+        expected.push_back("unlock");
     if (row.rebuilds) {
-        for (const char* call : {"lock", "setImageOverlay", "setSize", "unlock"}) {
+        for (const char* call : {"lock", "unlock", "lock", "setImageOverlay", "setSize", "unlock"})
             expected.push_back(call);
-        }
     }
-    if (row.setsTimer)
-        expected.push_back("setTimer");
-    EXPECT_EQ(logOf({"lock", "unlock", "createProcess", "getLargestWindowSize", "setWindowInfo",
-                     "setBufferSize", "setImageOverlay", "setSize", "setTimer"}),
-              expected);
+    if (row.setsTimer) {
+        for (const char* call : {"lock", "unlock", "setTimer"})
+            expected.push_back(call);
+    }
+    EXPECT_EQ(calls, expected);
     if (row.setsTimer) {
         EXPECT_EQ(ui.timers.back().periodMs, 100u);
     }

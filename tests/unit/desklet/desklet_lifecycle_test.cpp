@@ -32,12 +32,29 @@ class ConstructionOrder : public DeskletTest, public ::testing::WithParamInterfa
 
 TEST_P(ConstructionOrder, ConsoleThenLockThenChildSizeRendererAndTimer) {
     auto desklet = GetParam() ? createLoading("C:\\host.ini", "Desklet1") : create();
-    EXPECT_EQ(logOf(kConstructionCalls),
-              (std::vector<std::string>{"allocConsole", "getConsoleWindow", "hideConsoleWindow",
-                                        "installControlHandler", "getStdInput", "getStdOutput",
-                                        "createLock", "createProcess", "getLargestWindowSize",
-                                        "setWindowInfo", "setBufferSize", "setWindowInfo", "lock",
-                                        "setImageOverlay", "setSize", "unlock", "setTimer"}));
+    EXPECT_EQ(logOf(kConstructionCalls), (std::vector<std::string>{"allocConsole",
+                                                                   "getConsoleWindow",
+                                                                   "hideConsoleWindow",
+                                                                   "installControlHandler",
+                                                                   "getStdInput",
+                                                                   "getStdOutput",
+                                                                   "createLock",
+                                                                   "lock",
+                                                                   "createProcess",
+                                                                   "getLargestWindowSize",
+                                                                   "setWindowInfo",
+                                                                   "setBufferSize",
+                                                                   "setWindowInfo",
+                                                                   "unlock",
+                                                                   "lock",
+                                                                   "unlock",
+                                                                   "lock",
+                                                                   "setImageOverlay",
+                                                                   "setSize",
+                                                                   "unlock",
+                                                                   "lock",
+                                                                   "unlock",
+                                                                   "setTimer"}));
     EXPECT_EQ(console.hidden, std::vector<WindowHandle>{console.consoleWindow});
     EXPECT_EQ(locks.spinCounts, std::vector<uint32_t>{5000});
     EXPECT_EQ(desklet->consoleWindowHandle(), console.consoleWindow);

@@ -170,6 +170,17 @@ TEST_F(ConsoleSettingsPageTest, WithoutLinkNothingHappens) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// A sheet left open after the host destroyed the widget.
+TEST_F(ConsoleSettingsPageTest, PageOfADestroyedDeskletDoesNothing) {
+    page.open(&desklet);
+    desklet.kill();
+    page.apply();
+    dialog.written.clear();
+    page.open(&desklet);
+    EXPECT_TRUE(desklet.applies.empty());
+    EXPECT_TRUE(dialog.written.empty());
+}
+
 TEST_F(ConsoleSettingsPageTest, DestroyRemovesTheLink) {
     openPage();
     page.close();

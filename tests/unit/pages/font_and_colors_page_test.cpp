@@ -183,6 +183,43 @@ TEST_F(FontAndColorsPageTest, OtherButtonsAndMissingLinkAreIgnored) {
     EXPECT_TRUE(desklet.applies.empty());
 }
 
+// A chooser is not owned by the sheet: the other page can apply while it is open, and what it
+// applied must survive the chooser's own apply.
+class ChooserOpenWhileOtherPageApplies : public FontAndColorsPageTest,
+                                         public ::testing::WithParamInterface<int> {};
+
+TEST_P(ChooserOpenWhileOtherPageApplies, KeepsTheOtherPagesEdits) {
+    openPage();
+    choosers.colorAnswer = 0x123456u;
+    choosers.fontAnswer = FontBlock{};
+    choosers.whileOpen = [&] {
+        EXPECT_EQ(desklet.holds, 0) << "the widget can go while the chooser is open";
+        desklet.settings.text(keys::kChildAppCmdline) = "other.exe";
+        desklet.settings.integer(keys::kColumns) = 120;
+    };
+    page.buttonClicked(GetParam());
+    ASSERT_EQ(desklet.applies.size(), 1u);
+    EXPECT_EQ(desklet.settings.text(keys::kChildAppCmdline), "other.exe");
+    EXPECT_EQ(desklet.settings.integer(keys::kColumns), 120);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachChooser, ChooserOpenWhileOtherPageApplies,
+                         ::testing::Values(IDC_TEXT_COLOR, IDC_BACKGROUND_COLOR, IDC_FONT));
+
+// The sheet can outlive the widget: a page must not reach a destroyed desklet, also not when
+// the widget goes while a chooser is open.
+TEST_F(FontAndColorsPageTest, PageOfADestroyedDeskletDoesNothing) {
+    openPage();
+    choosers.colorAnswer = 0x123456u;
+    choosers.whileOpen = [&] { desklet.kill(); };
+    page.buttonClicked(IDC_TEXT_COLOR);
+    choosers.whileOpen = nullptr;
+    page.buttonClicked(IDC_BACKGROUND_COLOR);
+    page.apply();
+    EXPECT_EQ(choosers.colorCalls.size(), 1u);
+    EXPECT_TRUE(desklet.applies.empty());
+}
+
 TEST_F(FontAndColorsPageTest, ChooserApplyFailureIsReportedOnceAndContained) {
     openPage();
     desklet.onApply = [] { throw std::runtime_error("out of memory"); };

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "desklet/desklet.h"
+#include "desklet/live_desklets.h"
+#include "desklet/messages.h"
 #include "fakes/fake_profile.h"
 #include "plugin/plugin.h"
 #include "plugin/property_pages.h"
@@ -41,6 +43,21 @@ public:
 class OddlyFailingUserInterface : public fakes::FakeUserInterface {
 public:
     void setTimer(WindowHandle, uintptr_t, uint32_t) override { throw 42; }
+};
+
+// A window manager whose error box itself fails (its text cannot be built), and whose posting
+// and timer can be made to fail too.
+class BoxlessUserInterface : public fakes::FakeUserInterface {
+public:
+    void showError(const std::string&, const std::string&) override { throw std::bad_alloc(); }
+    void postMessage(WindowHandle, uint32_t, uintptr_t, intptr_t) override {
+        throw std::runtime_error("queue full");
+    }
+    void setTimer(WindowHandle, uintptr_t, uint32_t) override {
+        if (timerFails)
+            throw 42;
+    }
+    bool timerFails = false;
 };
 
 using PluginEntry = DeskletTest;
@@ -116,6 +133,78 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
     EXPECT_EQ(host.names().back(), "remove");
+}
+
+TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
+    BoxlessUserInterface boxless;
+    Platform failing{console, screen,   processes, boxless, host,
+                     profile, graphics, locks,     input,   keyboard};
+    boxless.timerFails = true;
+    EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
+    EXPECT_EQ(host.names().back(), "remove");
+    console.allocateFails = true;
+    EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
+    console.allocateFails = boxless.timerFails = false;
+    Desklet* desklet = createDesklet(failing, widget, instance, nullptr, nullptr);
+    ASSERT_NE(desklet, nullptr);
+    processDeskletMessage(failing, desklet, kWmMouseWheel, 0x00780000, 0);
+    destroyDesklet(failing, desklet);
+    EXPECT_FALSE(console.allocated);
+}
+
+// The host may destroy the widget from inside the failure box of one of the desklet's own
+// steps; the step ends on a live desklet, which is freed after it.
+struct DestroyInBoxCase {
+    const char* name;
+    void (*step)(Desklet& desklet);
+};
+
+void PrintTo(const DestroyInBoxCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DestroyFromInsideABox : public DeskletTest,
+                              public ::testing::WithParamInterface<DestroyInBoxCase> {};
+
+TEST_P(DestroyFromInsideABox, FreesTheDeskletOnlyAfterTheStep) {
+    Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
+    ASSERT_NE(desklet, nullptr);
+    processes.end(processes.lastProcess());
+    processes.failStartWith = 2;
+    ui.whileBoxOpen = [&] {
+        destroyDesklet(platform, desklet);
+        EXPECT_TRUE(console.allocated) << "not while the step still runs";
+    };
+    GetParam().step(*desklet);
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_FALSE(console.allocated);
+    EXPECT_TRUE(locks.last->deleted);
+    EXPECT_FALSE(locks.last->deletedWhileHeld);
+    EXPECT_EQ(ui.killedTimers.back(), std::make_pair(widget, uintptr_t{kPollTimerId}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, DestroyFromInsideABox,
+    ::testing::Values(
+        DestroyInBoxCase{"Tick", [](Desklet& d) { d.processMessage(kWmTimer, kPollTimerId, 0); }},
+        DestroyInBoxCase{"PageApply",
+                         [](Desklet& d) {
+                             d.applyConfiguration(d.currentSettings(),
+                                                  kChildApplicationChange | kAllChanges);
+                         }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A page on the sheet's thread may be using the desklet when the host destroys it.
+TEST_F(PluginEntry, APageInUseKeepsADestroyedDeskletUntilItIsDone) {
+    Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
+    {
+        HeldDesklet page(desklet);
+        ASSERT_TRUE(page);
+        destroyDesklet(platform, desklet);
+        EXPECT_TRUE(console.allocated);
+        EXPECT_FALSE(HeldDesklet(desklet)) << "no page finds it any more";
+    }
+    EXPECT_FALSE(console.allocated);
 }
 
 TEST_F(PluginEntry, NullObjectsAreIgnored) {
