@@ -70,19 +70,16 @@ public:
         });
         return real_.info(output, out);
     }
-    uint32_t readCharacters(NativeHandle output, int16_t x, int16_t y, char* dest,
-                            uint32_t count) override {
-        keep([this, output, x, y, count, scratch = std::make_shared<std::vector<char>>(count)] {
-            real_.readCharacters(output, x, y, scratch->data(), count);
+    int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns, int32_t rows,
+                       char* characters, uint16_t* attributes) override {
+        const size_t cells = size_t(columns) * size_t(rows);
+        keep([this, output, screen, columns, rows, withAttributes = attributes != nullptr,
+              chars = std::make_shared<std::vector<char>>(cells),
+              attrs = std::make_shared<std::vector<uint16_t>>(cells)] {
+            real_.readWindow(output, screen, columns, rows, chars->data(),
+                             withAttributes ? attrs->data() : nullptr);
         });
-        return real_.readCharacters(output, x, y, dest, count);
-    }
-    uint32_t readAttributes(NativeHandle output, int16_t x, int16_t y, uint16_t* dest,
-                            uint32_t count) override {
-        keep([this, output, x, y, count, scratch = std::make_shared<std::vector<uint16_t>>(count)] {
-            real_.readAttributes(output, x, y, scratch->data(), count);
-        });
-        return real_.readAttributes(output, x, y, dest, count);
+        return real_.readWindow(output, screen, columns, rows, characters, attributes);
     }
     CellSize largestWindow(NativeHandle output) override { return real_.largestWindow(output); }
     void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) override {
