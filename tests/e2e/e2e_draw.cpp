@@ -24,23 +24,8 @@ using probe::ProbeGraphics;
 constexpr int16_t kColumns = 80;
 constexpr int16_t kRows = 25;
 
-class DrawEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        output = openTestConsole(kColumns, kRows);
-        ASSERT_NE(output, nullptr);
-    }
-    void TearDown() override {
-        if (output)
-            CloseHandle(output);
-        FreeConsole();
-    }
-
-    HANDLE output = nullptr;
-};
-
-DrawEnvironment* environment =
-    static_cast<DrawEnvironment*>(::testing::AddGlobalTestEnvironment(new DrawEnvironment));
+TestConsole* environment = static_cast<TestConsole*>(
+    ::testing::AddGlobalTestEnvironment(new TestConsole(kColumns, kRows)));
 
 Gdiplus::Bitmap& bitmapOf(Canvas& canvas) {
     return *static_cast<Gdiplus::Bitmap*>(static_cast<Gdiplus::Image*>(canvas.hostImage()));

@@ -20,23 +20,8 @@ namespace {
 constexpr int16_t kColumns = 80;
 constexpr int16_t kRows = 25;
 
-class RenderEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        output = openTestConsole(kColumns, kRows);
-        ASSERT_NE(output, nullptr);
-    }
-    void TearDown() override {
-        if (output)
-            CloseHandle(output);
-        FreeConsole();
-    }
-
-    HANDLE output = nullptr;
-};
-
-RenderEnvironment* environment =
-    static_cast<RenderEnvironment*>(::testing::AddGlobalTestEnvironment(new RenderEnvironment));
+TestConsole* environment = static_cast<TestConsole*>(
+    ::testing::AddGlobalTestEnvironment(new TestConsole(kColumns, kRows)));
 
 RendererConfig defaults() {
     RendererConfig c;

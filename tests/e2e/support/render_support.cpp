@@ -69,4 +69,15 @@ std::vector<uint32_t> readPixels(Gdiplus::Bitmap& bitmap) {
     return pixels;
 }
 
+void TestConsole::SetUp() {
+    output = openTestConsole(columns_, rows_);
+    ASSERT_NE(output, nullptr);
+}
+
+void TestConsole::TearDown() {
+    if (output)
+        CloseHandle(output);
+    FreeConsole();
+}
+
 }  // namespace tideglass::e2e

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -17,6 +18,21 @@ namespace tideglass::e2e {
 // window of columns x rows over a buffer as wide and ten windows high. Returns the output
 // handle, or null.
 HANDLE openTestConsole(int16_t columns, int16_t rows);
+
+// The console above for a test program's whole run; register it with
+// ::testing::AddGlobalTestEnvironment.
+class TestConsole : public ::testing::Environment {
+public:
+    TestConsole(int16_t columns, int16_t rows) : columns_(columns), rows_(rows) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    HANDLE output = nullptr;
+
+private:
+    int16_t columns_;
+    int16_t rows_;
+};
 // Blanks the whole buffer (spaces, attribute 0x07), scrolls the window to the top and puts the
 // cursor at (0, 0).
 void clearConsole(HANDLE output);
