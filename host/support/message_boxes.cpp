@@ -51,12 +51,15 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
     if (GetDlgItem(window, 0xFFFF) == nullptr)
         return TRUE;
 
+    // The text comes from the box's own thread (a sent message), which may be waiting for this
+    // lock to read the boxes seen so far: ask for it before taking the lock.
+    const std::string text = messageBoxText(window);
     std::lock_guard<std::mutex> guard(watcher->mutex_);
     auto known = std::find_if(watcher->open_.begin(), watcher->open_.end(),
                               [window](const Open& o) { return o.window == window; });
     const DWORD now = GetTickCount();
     if (known == watcher->open_.end()) {
-        watcher->boxes_.push_back({caption, messageBoxText(window), now});
+        watcher->boxes_.push_back({caption, text, now});
         watcher->open_.push_back({window, now});
         known = watcher->open_.end() - 1;
     }
