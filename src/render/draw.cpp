@@ -91,8 +91,10 @@ struct Grids {
     const GlyphBoxes& glyphs;
 };
 
-// Measured under Wine: a text call costs about as much as thirty more spaces in a call.
-constexpr int32_t kMaxStandIns = 32;
+// A text call costs as much as some hundred characters more in one call, under Wine; one call
+// takes each colour's characters of many rows. Windows documents a limit of 8192 characters to
+// a call.
+constexpr size_t kMaxPlacedBytes = 4096;
 
 class RowPainter {
 public:
@@ -122,7 +124,7 @@ public:
         const size_t first = size_t(row) * size_t(c.columns);
         chars_ = &grids_.characters[first];
         pens_.resize(size_t(c.columns));
-        bool layered = !inked(' ');
+        bool layered = true;
         for (int32_t col = 0; col < c.columns; ++col) {
             const Pen pen =
                 penFor(c, base_, grids_.attributes[first + size_t(col)], col == cursorColumn);
@@ -138,6 +140,36 @@ public:
             layers(cell_.y(row));
         else
             runs(cell_.y(row), cursorColumn);
+        if (!deferText_)
+            flushText();
+    }
+
+    // While rows stay in their bands, no row's drawing touches another's pixels, and the text
+    // of many rows may wait to go out together.
+    void deferText(bool defer) { deferText_ = defer; }
+
+    // Outputs each colour's waiting characters, as few calls as the limit allows.
+    void flushText() {
+        for (Layer& layer : layers_) {
+            if (layer.bytes.empty())
+                continue;
+            pen_.transparentText(layer.color);
+            for (size_t first = 0; first < layer.bytes.size(); first += kMaxPlacedBytes) {
+                const size_t count = std::min(kMaxPlacedBytes, layer.bytes.size() - first);
+                steps_.clear();
+                for (size_t i = first; i + 1 < first + count; ++i) {
+                    steps_.push_back(layer.xs[i + 1] - layer.xs[i]);
+                    steps_.push_back(layer.ys[i + 1] - layer.ys[i]);
+                }
+                steps_.push_back(0);
+                steps_.push_back(0);
+                out_.textOutSteps(layer.xs[first], layer.ys[first], &layer.bytes[first],
+                                  int32_t(count), steps_.data());
+            }
+            layer.bytes.clear();
+            layer.xs.clear();
+            layer.ys.clear();
+        }
     }
 
 private:
@@ -173,8 +205,8 @@ private:
 
     // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
     // touches another's pixels, so the order of the cells does not matter: first the opaque
-    // backgrounds, each stretch of one colour as one box, then the text, one run per colour
-    // with spaces standing in for the cells of other colours.
+    // backgrounds, each stretch of one colour as one box, then the text, gathered by colour,
+    // each character placed at its cell.
     void layers(int32_t y) {
         const int32_t columns = grids_.config.columns;
         for (int32_t start = 0; start < columns;) {
@@ -193,27 +225,17 @@ private:
             start = end;
         }
 
-        colors_.clear();
         for (int32_t col = 0; col < columns; ++col) {
             if (!inked(chars_[col]))
                 continue;
             const uint32_t color = pens_[size_t(col)].text;
-            auto it = std::find_if(colors_.rbegin(), colors_.rend(),
-                                   [color](const ColorSpan& span) { return span.color == color; });
-            // Each stand-in costs a character's work; past a few, a call of its own is cheaper.
-            if (it == colors_.rend() || col - it->end > kMaxStandIns)
-                colors_.push_back({color, col, col + 1});
-            else
-                it->end = col + 1;
-        }
-        for (const ColorSpan& span : colors_) {
-            runText_.assign(chars_ + span.start, chars_ + span.end);
-            for (int32_t col = span.start; col < span.end; ++col) {
-                if (!inked(chars_[col]) || pens_[size_t(col)].text != span.color)
-                    runText_[size_t(col - span.start)] = ' ';
-            }
-            pen_.transparentText(span.color);
-            emit(y, span.start, span.end, runText_.data());
+            auto it = std::find_if(layers_.begin(), layers_.end(),
+                                   [color](const Layer& layer) { return layer.color == color; });
+            if (it == layers_.end())
+                it = layers_.insert(layers_.end(), Layer{color, {}, {}, {}});
+            it->bytes.push_back(chars_[col]);
+            it->xs.push_back(cell_.x(col));
+            it->ys.push_back(y);
         }
     }
 
@@ -238,10 +260,12 @@ private:
         }
     }
 
-    struct ColorSpan {
+    // One colour's characters waiting for output, each with its place.
+    struct Layer {
         uint32_t color;
-        int32_t start;
-        int32_t end;
+        std::string bytes;
+        std::vector<int32_t> xs;
+        std::vector<int32_t> ys;
     };
 
     const Grids& grids_;
@@ -251,8 +275,9 @@ private:
     PenHolder pen_;
     const char* chars_ = nullptr;  // the row being drawn
     std::vector<Pen> pens_;        // of each of its cells
-    std::vector<ColorSpan> colors_;
-    std::string runText_;
+    std::vector<Layer> layers_;
+    bool deferText_ = false;
+    std::vector<int32_t> steps_;
     std::vector<int32_t> advances_;
 };
 
@@ -308,12 +333,14 @@ void Renderer::draw(bool focused) {
         }
         const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
         RowPainter painter(grids, cell, *text);
+        painter.deferText(s.rowsStayInBands);
         for (int32_t r = first; r < last; ++r) {
             if (rowRun)
                 painter.rowRun(r);
             else
                 painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
         }
+        painter.flushText();
         // The row-run cursor goes over all the rows, as it does in a full repaint.
         if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last)
             painter.rowRunCursor(s.cursorRow, s.cursorColumn);

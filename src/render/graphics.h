@@ -61,6 +61,11 @@ public:
     // in opaque mode the background box is as wide as all the advances together.
     virtual void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
                                  const int32_t* advances) = 0;
+    // Outputs `count` bytes in transparent mode, the first at (x, y) and each next one
+    // steps[2i] pixels right and steps[2i + 1] pixels down of the one before it; the last
+    // pair moves nothing that shows. One call may so place characters on several rows.
+    virtual void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                              const int32_t* steps) = 0;
     // Fills the box that opaque output `width` pixels wide at (x, y) would fill, in the
     // background colour, without any character.
     virtual void fillBox(int32_t x, int32_t y, int32_t width) = 0;

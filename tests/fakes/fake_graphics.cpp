@@ -53,13 +53,34 @@ public:
                                   mode_,
                                   align_,
                                   font_,
+                                  {},
                                   {}});
     }
     void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
                          const int32_t* advances) override {
-        canvas_->texts.push_back({x, y, std::string(bytes, size_t(count)), text_, background_,
-                                  mode_, align_, font_,
-                                  std::vector<int32_t>(advances, advances + count)});
+        canvas_->texts.push_back({x,
+                                  y,
+                                  std::string(bytes, size_t(count)),
+                                  text_,
+                                  background_,
+                                  mode_,
+                                  align_,
+                                  font_,
+                                  std::vector<int32_t>(advances, advances + count),
+                                  {}});
+    }
+    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                      const int32_t* steps) override {
+        canvas_->texts.push_back({x,
+                                  y,
+                                  std::string(bytes, size_t(count)),
+                                  text_,
+                                  background_,
+                                  mode_,
+                                  align_,
+                                  font_,
+                                  {},
+                                  std::vector<int32_t>(steps, steps + 2 * count)});
     }
     void fillBox(int32_t x, int32_t y, int32_t width) override {
         canvas_->boxes.push_back({x, y, width, 0, background_});

@@ -22,6 +22,7 @@ struct FakeTextOut {
     uint32_t align = 0;
     std::string font;               // name of the font selected at that moment ("" when none)
     std::vector<int32_t> advances;  // as given to textOutAdvances; empty for textOut
+    std::vector<int32_t> steps;     // as given to textOutSteps, two for each byte
 };
 
 struct FakeRectClear {

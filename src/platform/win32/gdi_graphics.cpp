@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "platform/win32/gdi_glyphs.h"
 #include "platform/win32/unique_handle.h"
@@ -163,6 +164,49 @@ bool copyRows(Gdiplus::Bitmap& from, int32_t fromTop, Gdiplus::Bitmap& to, int32
     return locked;
 }
 
+// Whether ExtTextOut's vertical steps (ETO_PDY) run down the page. They run up under Wine, as
+// a font's own coordinates do; the documentation leaves the way open, so it is found once by
+// drawing a glyph one step below a blank and looking where it landed.
+bool verticalStepsRunDown() {
+    static const bool down = [] {
+        constexpr int32_t kSize = 64;
+        constexpr int32_t kOrigin = 24;
+        constexpr int32_t kStep = 24;
+        UniqueDc dc(::CreateCompatibleDC(nullptr));
+        if (!dc)
+            return false;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = kSize;
+        info.bmiHeader.biHeight = -kSize;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        UniqueGdiObject bitmap(
+            ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap || !bits)
+            return false;
+        HGDIOBJ previousBitmap = ::SelectObject(dc.get(), bitmap.get());
+        HGDIOBJ previousFont = ::SelectObject(dc.get(), ::GetStockObject(SYSTEM_FONT));
+        ::SetBkMode(dc.get(), TRANSPARENT);
+        ::SetTextColor(dc.get(), RGB(255, 255, 255));
+        ::SetTextAlign(dc.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        std::fill_n(static_cast<uint32_t*>(bits), kSize * kSize, 0u);
+        const INT steps[] = {0, kStep, 0, 0};
+        ::ExtTextOutA(dc.get(), 0, kOrigin, ETO_PDY, nullptr, " X", 2, steps);
+        ::GdiFlush();
+        // Stepped down, the glyph starts below the origin plus the step; up, above the origin.
+        bool inkBelow = false;
+        for (int32_t i = (kOrigin + kStep) * kSize; i < kSize * kSize && !inkBelow; ++i)
+            inkBelow = (static_cast<const uint32_t*>(bits)[i] & 0xFFFFFF) != 0;
+        ::SelectObject(dc.get(), previousFont);
+        ::SelectObject(dc.get(), previousBitmap);
+        return inkBelow;
+    }();
+    return down;
+}
+
 class GdiTextContext : public TextContext {
 public:
     // Output at y lands at y - originY of the device context; afterRelease runs once the
@@ -204,6 +248,18 @@ public:
         ::ExtTextOutA(dc_.get(), x, y, 0, nullptr, bytes, UINT(count),
                       reinterpret_cast<const INT*>(advances));
     }
+    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                      const int32_t* steps) override {
+        if (verticalStepsRunDown()) {
+            ::ExtTextOutA(dc_.get(), x, y, ETO_PDY, nullptr, bytes, UINT(count),
+                          reinterpret_cast<const INT*>(steps));
+            return;
+        }
+        steps_.assign(steps, steps + 2 * size_t(count));
+        for (size_t i = 1; i < steps_.size(); i += 2)
+            steps_[i] = -steps_[i];
+        ::ExtTextOutA(dc_.get(), x, y, ETO_PDY, nullptr, bytes, UINT(count), steps_.data());
+    }
     void fillBox(int32_t x, int32_t y, int32_t width) override {
         // Opaque output fills from the top of the text down by the font's ascent and descent.
         if (boxHeight_ < 0) {
@@ -224,6 +280,7 @@ private:
     ShiftedViewport viewport_;
     RestoredSelection font_;
     int32_t boxHeight_ = -1;  // of the selected font, once asked for
+    std::vector<INT> steps_;
 };
 
 class GdiCanvas : public Canvas {

@@ -42,6 +42,11 @@ public:
         ++probe_.textCalls;
         inner_->textOutAdvances(x, y, bytes, count, advances);
     }
+    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                      const int32_t* steps) override {
+        ++probe_.textCalls;
+        inner_->textOutSteps(x, y, bytes, count, steps);
+    }
     void fillBox(int32_t x, int32_t y, int32_t width) override {
         ++probe_.textCalls;
         inner_->fillBox(x, y, width);
