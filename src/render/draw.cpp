@@ -140,16 +140,24 @@ public:
             layers(cell_.y(row));
         else
             runs(cell_.y(row), cursorColumn);
-        if (!deferText_)
-            flushText();
+        if (!defer_)
+            flush();
     }
 
-    // While rows stay in their bands, no row's drawing touches another's pixels, and the text
-    // of many rows may wait to go out together.
-    void deferText(bool defer) { deferText_ = defer; }
+    // While rows stay in their bands, no row's drawing touches another's pixels, and the boxes
+    // and text of many rows may wait to go out together.
+    void defer(bool defer) { defer_ = defer; }
 
-    // Outputs each colour's waiting characters, as few calls as the limit allows.
-    void flushText() {
+    // Fills the waiting boxes, a call for each colour, and then outputs each colour's waiting
+    // characters in as few calls as the limit allows.
+    void flush() {
+        for (Fill& fill : fills_) {
+            if (fill.boxes.empty())
+                continue;
+            pen_.opaqueBackground(fill.color);
+            out_.fillBoxes(fill.boxes.data(), int32_t(fill.boxes.size()));
+            fill.boxes.clear();
+        }
         for (Layer& layer : layers_) {
             if (layer.bytes.empty())
                 continue;
@@ -220,8 +228,12 @@ private:
                    pens_[size_t(end)].background == pen.background) {
                 ++end;
             }
-            pen_.opaqueBackground(pen.background);
-            out_.fillBox(cell_.x(start), y, cell_.x(end) - cell_.x(start));
+            auto it = std::find_if(fills_.begin(), fills_.end(), [&pen](const Fill& fill) {
+                return fill.color == pen.background;
+            });
+            if (it == fills_.end())
+                it = fills_.insert(fills_.end(), Fill{pen.background, {}});
+            it->boxes.push_back({cell_.x(start), y, cell_.x(end) - cell_.x(start)});
             start = end;
         }
 
@@ -260,6 +272,11 @@ private:
         }
     }
 
+    // One colour's boxes waiting to be filled.
+    struct Fill {
+        uint32_t color;
+        std::vector<BoxSpan> boxes;
+    };
     // One colour's characters waiting for output, each with its place.
     struct Layer {
         uint32_t color;
@@ -275,8 +292,9 @@ private:
     PenHolder pen_;
     const char* chars_ = nullptr;  // the row being drawn
     std::vector<Pen> pens_;        // of each of its cells
+    std::vector<Fill> fills_;
     std::vector<Layer> layers_;
-    bool deferText_ = false;
+    bool defer_ = false;
     std::vector<int32_t> steps_;
     std::vector<int32_t> advances_;
 };
@@ -333,14 +351,14 @@ void Renderer::draw(bool focused) {
         }
         const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
         RowPainter painter(grids, cell, *text);
-        painter.deferText(s.rowsStayInBands);
+        painter.defer(s.rowsStayInBands);
         for (int32_t r = first; r < last; ++r) {
             if (rowRun)
                 painter.rowRun(r);
             else
                 painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
         }
-        painter.flushText();
+        painter.flush();
         // The row-run cursor goes over all the rows, as it does in a full repaint.
         if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last)
             painter.rowRunCursor(s.cursorRow, s.cursorColumn);

@@ -82,8 +82,9 @@ public:
                                   {},
                                   std::vector<int32_t>(steps, steps + 2 * count)});
     }
-    void fillBox(int32_t x, int32_t y, int32_t width) override {
-        canvas_->boxes.push_back({x, y, width, 0, background_});
+    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
+        for (int32_t i = 0; i < count; ++i)
+            canvas_->boxes.push_back({boxes[i].x, boxes[i].y, boxes[i].width, 0, background_});
     }
     void glyphBoxes(GlyphBoxes& out) override {
         const TextExtent e = state_->defaultExtent;

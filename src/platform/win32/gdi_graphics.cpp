@@ -164,49 +164,6 @@ bool copyRows(Gdiplus::Bitmap& from, int32_t fromTop, Gdiplus::Bitmap& to, int32
     return locked;
 }
 
-// Whether ExtTextOut's vertical steps (ETO_PDY) run down the page. They run up under Wine, as
-// a font's own coordinates do; the documentation leaves the way open, so it is found once by
-// drawing a glyph one step below a blank and looking where it landed.
-bool verticalStepsRunDown() {
-    static const bool down = [] {
-        constexpr int32_t kSize = 64;
-        constexpr int32_t kOrigin = 24;
-        constexpr int32_t kStep = 24;
-        UniqueDc dc(::CreateCompatibleDC(nullptr));
-        if (!dc)
-            return false;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kSize;
-        info.bmiHeader.biHeight = -kSize;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        UniqueGdiObject bitmap(
-            ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap || !bits)
-            return false;
-        HGDIOBJ previousBitmap = ::SelectObject(dc.get(), bitmap.get());
-        HGDIOBJ previousFont = ::SelectObject(dc.get(), ::GetStockObject(SYSTEM_FONT));
-        ::SetBkMode(dc.get(), TRANSPARENT);
-        ::SetTextColor(dc.get(), RGB(255, 255, 255));
-        ::SetTextAlign(dc.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
-        std::fill_n(static_cast<uint32_t*>(bits), kSize * kSize, 0u);
-        const INT steps[] = {0, kStep, 0, 0};
-        ::ExtTextOutA(dc.get(), 0, kOrigin, ETO_PDY, nullptr, " X", 2, steps);
-        ::GdiFlush();
-        // Stepped down, the glyph starts below the origin plus the step; up, above the origin.
-        bool inkBelow = false;
-        for (int32_t i = (kOrigin + kStep) * kSize; i < kSize * kSize && !inkBelow; ++i)
-            inkBelow = (static_cast<const uint32_t*>(bits)[i] & 0xFFFFFF) != 0;
-        ::SelectObject(dc.get(), previousFont);
-        ::SelectObject(dc.get(), previousBitmap);
-        return inkBelow;
-    }();
-    return down;
-}
-
 class GdiTextContext : public TextContext {
 public:
     // Output at y lands at y - originY of the device context; afterRelease runs once the
@@ -260,15 +217,41 @@ public:
             steps_[i] = -steps_[i];
         ::ExtTextOutA(dc_.get(), x, y, ETO_PDY, nullptr, bytes, UINT(count), steps_.data());
     }
-    void fillBox(int32_t x, int32_t y, int32_t width) override {
+    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
         // Opaque output fills from the top of the text down by the font's ascent and descent.
         if (boxHeight_ < 0) {
             TEXTMETRICA metrics{};
             boxHeight_ =
                 ::GetTextMetricsA(dc_.get(), &metrics) ? metrics.tmAscent + metrics.tmDescent : 0;
         }
-        const RECT box{x, y, x + width, y + boxHeight_};
-        ::ExtTextOutA(dc_.get(), x, y, ETO_OPAQUE, &box, "", 0, nullptr);
+        if (count <= 0 || boxHeight_ <= 0)
+            return;
+        auto rect = [this](const BoxSpan& b) {
+            return RECT{b.x, b.y, b.x + b.width, b.y + boxHeight_};
+        };
+        if (count == 1) {
+            const RECT box = rect(boxes[0]);
+            ::ExtTextOutA(dc_.get(), box.left, box.top, ETO_OPAQUE, &box, "", 0, nullptr);
+            return;
+        }
+        // Under Wine a fill call costs as much as a few thousand pixels filled: the boxes go
+        // out as one region.
+        region_.assign(sizeof(RGNDATAHEADER) + size_t(count) * sizeof(RECT), 0);
+        auto* data = reinterpret_cast<RGNDATA*>(region_.data());
+        data->rdh.dwSize = sizeof(RGNDATAHEADER);
+        data->rdh.iType = RDH_RECTANGLES;
+        data->rdh.nCount = DWORD(count);
+        RECT bounds = rect(boxes[0]);
+        auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+        for (int32_t i = 0; i < count; ++i) {
+            rects[i] = rect(boxes[i]);
+            ::UnionRect(&bounds, &bounds, &rects[i]);
+        }
+        data->rdh.rcBound = bounds;
+        UniqueGdiObject region(::ExtCreateRegion(nullptr, DWORD(region_.size()), data));
+        UniqueGdiObject brush(::CreateSolidBrush(::GetBkColor(dc_.get())));
+        if (region && brush)
+            ::FillRgn(dc_.get(), static_cast<HRGN>(region.get()), static_cast<HBRUSH>(brush.get()));
     }
     void glyphBoxes(GlyphBoxes& out) override { measureGlyphBoxes(dc_.get(), out); }
 
@@ -281,6 +264,7 @@ private:
     RestoredSelection font_;
     int32_t boxHeight_ = -1;  // of the selected font, once asked for
     std::vector<INT> steps_;
+    std::vector<BYTE> region_;
 };
 
 class GdiCanvas : public Canvas {

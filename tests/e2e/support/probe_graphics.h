@@ -47,9 +47,9 @@ public:
         ++probe_.textCalls;
         inner_->textOutSteps(x, y, bytes, count, steps);
     }
-    void fillBox(int32_t x, int32_t y, int32_t width) override {
+    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
         ++probe_.textCalls;
-        inner_->fillBox(x, y, width);
+        inner_->fillBoxes(boxes, count);
     }
     void glyphBoxes(GlyphBoxes& out) override { inner_->glyphBoxes(out); }
 
