@@ -91,9 +91,9 @@ struct Grids {
     const GlyphBoxes& glyphs;
 };
 
-// A text call costs as much as some hundred characters more in one call, under Wine; one call
-// takes each colour's characters of many rows. Windows documents a limit of 8192 characters to
-// a call.
+// Under Wine a text call costs as much as some twenty characters more in one call, so each
+// colour's characters of many rows go out together, in calls well within the 8192 characters
+// Windows documents as the limit.
 constexpr size_t kMaxPlacedBytes = 4096;
 
 class RowPainter {

@@ -234,7 +234,7 @@ public:
             ::ExtTextOutA(dc_.get(), box.left, box.top, ETO_OPAQUE, &box, "", 0, nullptr);
             return;
         }
-        // Under Wine a fill call costs as much as a few thousand pixels filled: the boxes go
+        // Under Wine a fill call costs as much as about a thousand pixels filled: the boxes go
         // out as one region.
         region_.assign(sizeof(RGNDATAHEADER) + size_t(count) * sizeof(RECT), 0);
         auto* data = reinterpret_cast<RGNDATA*>(region_.data());
