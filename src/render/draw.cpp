@@ -91,8 +91,10 @@ struct Grids {
     const GlyphBoxes& glyphs;
 };
 
-// Measured under Wine: a text call costs about as much as thirty more spaces in a call.
-constexpr int32_t kMaxStandIns = 32;
+// Under Wine a text call costs as much as some twenty characters more in one call, so each
+// colour's characters of many rows go out together, in calls well within the 8192 characters
+// Windows documents as the limit.
+constexpr size_t kMaxPlacedBytes = 4096;
 
 class RowPainter {
 public:
@@ -122,7 +124,7 @@ public:
         const size_t first = size_t(row) * size_t(c.columns);
         chars_ = &grids_.characters[first];
         pens_.resize(size_t(c.columns));
-        bool layered = !inked(' ');
+        bool layered = true;
         for (int32_t col = 0; col < c.columns; ++col) {
             const Pen pen =
                 penFor(c, base_, grids_.attributes[first + size_t(col)], col == cursorColumn);
@@ -138,6 +140,44 @@ public:
             layers(cell_.y(row));
         else
             runs(cell_.y(row), cursorColumn);
+        if (!defer_)
+            flush();
+    }
+
+    // While rows stay in their bands, no row's drawing touches another's pixels, and the boxes
+    // and text of many rows may wait to go out together.
+    void defer(bool defer) { defer_ = defer; }
+
+    // Fills the waiting boxes, a call for each colour, and then outputs each colour's waiting
+    // characters in as few calls as the limit allows.
+    void flush() {
+        for (Fill& fill : fills_) {
+            if (fill.boxes.empty())
+                continue;
+            pen_.opaqueBackground(fill.color);
+            out_.fillBoxes(fill.boxes.data(), int32_t(fill.boxes.size()));
+            fill.boxes.clear();
+        }
+        for (Layer& layer : layers_) {
+            if (layer.bytes.empty())
+                continue;
+            pen_.transparentText(layer.color);
+            for (size_t first = 0; first < layer.bytes.size(); first += kMaxPlacedBytes) {
+                const size_t count = std::min(kMaxPlacedBytes, layer.bytes.size() - first);
+                steps_.clear();
+                for (size_t i = first; i + 1 < first + count; ++i) {
+                    steps_.push_back(layer.xs[i + 1] - layer.xs[i]);
+                    steps_.push_back(layer.ys[i + 1] - layer.ys[i]);
+                }
+                steps_.push_back(0);
+                steps_.push_back(0);
+                out_.textOutSteps(layer.xs[first], layer.ys[first], &layer.bytes[first],
+                                  int32_t(count), steps_.data());
+            }
+            layer.bytes.clear();
+            layer.xs.clear();
+            layer.ys.clear();
+        }
     }
 
 private:
@@ -173,8 +213,8 @@ private:
 
     // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
     // touches another's pixels, so the order of the cells does not matter: first the opaque
-    // backgrounds, each stretch of one colour as one box, then the text, one run per colour
-    // with spaces standing in for the cells of other colours.
+    // backgrounds, each stretch of one colour as one box, then the text, gathered by colour,
+    // each character placed at its cell.
     void layers(int32_t y) {
         const int32_t columns = grids_.config.columns;
         for (int32_t start = 0; start < columns;) {
@@ -188,32 +228,26 @@ private:
                    pens_[size_t(end)].background == pen.background) {
                 ++end;
             }
-            pen_.opaqueBackground(pen.background);
-            out_.fillBox(cell_.x(start), y, cell_.x(end) - cell_.x(start));
+            auto it = std::find_if(fills_.begin(), fills_.end(), [&pen](const Fill& fill) {
+                return fill.color == pen.background;
+            });
+            if (it == fills_.end())
+                it = fills_.insert(fills_.end(), Fill{pen.background, {}});
+            it->boxes.push_back({cell_.x(start), y, cell_.x(end) - cell_.x(start)});
             start = end;
         }
 
-        colors_.clear();
         for (int32_t col = 0; col < columns; ++col) {
             if (!inked(chars_[col]))
                 continue;
             const uint32_t color = pens_[size_t(col)].text;
-            auto it = std::find_if(colors_.rbegin(), colors_.rend(),
-                                   [color](const ColorSpan& span) { return span.color == color; });
-            // Each stand-in costs a character's work; past a few, a call of its own is cheaper.
-            if (it == colors_.rend() || col - it->end > kMaxStandIns)
-                colors_.push_back({color, col, col + 1});
-            else
-                it->end = col + 1;
-        }
-        for (const ColorSpan& span : colors_) {
-            runText_.assign(chars_ + span.start, chars_ + span.end);
-            for (int32_t col = span.start; col < span.end; ++col) {
-                if (!inked(chars_[col]) || pens_[size_t(col)].text != span.color)
-                    runText_[size_t(col - span.start)] = ' ';
-            }
-            pen_.transparentText(span.color);
-            emit(y, span.start, span.end, runText_.data());
+            auto it = std::find_if(layers_.begin(), layers_.end(),
+                                   [color](const Layer& layer) { return layer.color == color; });
+            if (it == layers_.end())
+                it = layers_.insert(layers_.end(), Layer{color, {}, {}, {}});
+            it->bytes.push_back(chars_[col]);
+            it->xs.push_back(cell_.x(col));
+            it->ys.push_back(y);
         }
     }
 
@@ -238,10 +272,17 @@ private:
         }
     }
 
-    struct ColorSpan {
+    // One colour's boxes waiting to be filled.
+    struct Fill {
         uint32_t color;
-        int32_t start;
-        int32_t end;
+        std::vector<BoxSpan> boxes;
+    };
+    // One colour's characters waiting for output, each with its place.
+    struct Layer {
+        uint32_t color;
+        std::string bytes;
+        std::vector<int32_t> xs;
+        std::vector<int32_t> ys;
     };
 
     const Grids& grids_;
@@ -251,8 +292,10 @@ private:
     PenHolder pen_;
     const char* chars_ = nullptr;  // the row being drawn
     std::vector<Pen> pens_;        // of each of its cells
-    std::vector<ColorSpan> colors_;
-    std::string runText_;
+    std::vector<Fill> fills_;
+    std::vector<Layer> layers_;
+    bool defer_ = false;
+    std::vector<int32_t> steps_;
     std::vector<int32_t> advances_;
 };
 
@@ -308,12 +351,14 @@ void Renderer::draw(bool focused) {
         }
         const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
         RowPainter painter(grids, cell, *text);
+        painter.defer(s.rowsStayInBands);
         for (int32_t r = first; r < last; ++r) {
             if (rowRun)
                 painter.rowRun(r);
             else
                 painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
         }
+        painter.flush();
         // The row-run cursor goes over all the rows, as it does in a full repaint.
         if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last)
             painter.rowRunCursor(s.cursorRow, s.cursorColumn);

@@ -26,6 +26,12 @@ struct TextExtent {
 
 enum class BackgroundMode { Transparent, Opaque };
 
+struct BoxSpan {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+};
+
 // What a lone output of one byte covers, relative to the output point (text aligned to its
 // top-left corner): the width of the box it fills in opaque mode, the columns its ink spans
 // (none when inkLeft == inkRight), and the rows that ink or box may touch.
@@ -61,9 +67,14 @@ public:
     // in opaque mode the background box is as wide as all the advances together.
     virtual void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
                                  const int32_t* advances) = 0;
-    // Fills the box that opaque output `width` pixels wide at (x, y) would fill, in the
-    // background colour, without any character.
-    virtual void fillBox(int32_t x, int32_t y, int32_t width) = 0;
+    // Outputs `count` bytes in transparent mode, the first at (x, y) and each next one
+    // steps[2i] pixels right and steps[2i + 1] pixels down of the one before it; the last
+    // pair moves nothing that shows. One call may so place characters on several rows.
+    virtual void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                              const int32_t* steps) = 0;
+    // Fills, for each of `count` boxes, the box that opaque output `width` pixels wide at
+    // (x, y) would fill, in the background colour, without any character.
+    virtual void fillBoxes(const BoxSpan* boxes, int32_t count) = 0;
     // The box of every byte in the selected font.
     virtual void glyphBoxes(GlyphBoxes& out) = 0;
 };

@@ -53,16 +53,38 @@ public:
                                   mode_,
                                   align_,
                                   font_,
+                                  {},
                                   {}});
     }
     void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
                          const int32_t* advances) override {
-        canvas_->texts.push_back({x, y, std::string(bytes, size_t(count)), text_, background_,
-                                  mode_, align_, font_,
-                                  std::vector<int32_t>(advances, advances + count)});
+        canvas_->texts.push_back({x,
+                                  y,
+                                  std::string(bytes, size_t(count)),
+                                  text_,
+                                  background_,
+                                  mode_,
+                                  align_,
+                                  font_,
+                                  std::vector<int32_t>(advances, advances + count),
+                                  {}});
     }
-    void fillBox(int32_t x, int32_t y, int32_t width) override {
-        canvas_->boxes.push_back({x, y, width, 0, background_});
+    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                      const int32_t* steps) override {
+        canvas_->texts.push_back({x,
+                                  y,
+                                  std::string(bytes, size_t(count)),
+                                  text_,
+                                  background_,
+                                  mode_,
+                                  align_,
+                                  font_,
+                                  {},
+                                  std::vector<int32_t>(steps, steps + 2 * count)});
+    }
+    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
+        for (int32_t i = 0; i < count; ++i)
+            canvas_->boxes.push_back({boxes[i].x, boxes[i].y, boxes[i].width, 0, background_});
     }
     void glyphBoxes(GlyphBoxes& out) override {
         const TextExtent e = state_->defaultExtent;

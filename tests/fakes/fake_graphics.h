@@ -22,6 +22,7 @@ struct FakeTextOut {
     uint32_t align = 0;
     std::string font;               // name of the font selected at that moment ("" when none)
     std::vector<int32_t> advances;  // as given to textOutAdvances; empty for textOut
+    std::vector<int32_t> steps;     // as given to textOutSteps, two for each byte
 };
 
 struct FakeRectClear {
@@ -38,7 +39,7 @@ struct FakeCanvasRecord {
     bool failed = false;
     std::vector<uint32_t> clears;
     std::vector<FakeRectClear> rectClears;
-    std::vector<FakeRectClear> boxes;  // fillBox: the height is 0, the colour a COLORREF
+    std::vector<FakeRectClear> boxes;  // fillBoxes: the height is 0, the colour a COLORREF
     std::vector<std::pair<int32_t, int32_t>> bands;  // top and height of each band text context
     std::vector<FakeTextOut> texts;
     std::vector<std::u16string> measured;

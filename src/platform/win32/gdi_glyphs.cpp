@@ -111,6 +111,49 @@ private:
 
 }  // namespace
 
+// Under Wine the steps run up, as a font's own coordinates do; the documentation leaves the way
+// open, so it is found once by drawing a glyph one step below a blank and looking where it
+// landed.
+bool verticalStepsRunDown() {
+    static const bool down = [] {
+        constexpr int32_t kSize = 64;
+        constexpr int32_t kOrigin = 24;
+        constexpr int32_t kStep = 24;
+        UniqueDc dc(::CreateCompatibleDC(nullptr));
+        if (!dc)
+            return false;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = kSize;
+        info.bmiHeader.biHeight = -kSize;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        UniqueGdiObject bitmap(
+            ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap || !bits)
+            return false;
+        HGDIOBJ previousBitmap = ::SelectObject(dc.get(), bitmap.get());
+        HGDIOBJ previousFont = ::SelectObject(dc.get(), ::GetStockObject(SYSTEM_FONT));
+        ::SetBkMode(dc.get(), TRANSPARENT);
+        ::SetTextColor(dc.get(), RGB(255, 255, 255));
+        ::SetTextAlign(dc.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        std::fill_n(static_cast<uint32_t*>(bits), kSize * kSize, 0u);
+        const INT steps[] = {0, kStep, 0, 0};
+        ::ExtTextOutA(dc.get(), 0, kOrigin, ETO_PDY, nullptr, " X", 2, steps);
+        ::GdiFlush();
+        // Stepped down, the glyph starts below the origin plus the step; up, above the origin.
+        bool inkBelow = false;
+        for (int32_t i = (kOrigin + kStep) * kSize; i < kSize * kSize && !inkBelow; ++i)
+            inkBelow = (static_cast<const uint32_t*>(bits)[i] & 0xFFFFFF) != 0;
+        ::SelectObject(dc.get(), previousFont);
+        ::SelectObject(dc.get(), previousBitmap);
+        return inkBelow;
+    }();
+    return down;
+}
+
 void measureGlyphBoxes(HDC dc, GlyphBoxes& out) {
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);

@@ -42,9 +42,14 @@ public:
         ++probe_.textCalls;
         inner_->textOutAdvances(x, y, bytes, count, advances);
     }
-    void fillBox(int32_t x, int32_t y, int32_t width) override {
+    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
+                      const int32_t* steps) override {
         ++probe_.textCalls;
-        inner_->fillBox(x, y, width);
+        inner_->textOutSteps(x, y, bytes, count, steps);
+    }
+    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
+        ++probe_.textCalls;
+        inner_->fillBoxes(boxes, count);
     }
     void glyphBoxes(GlyphBoxes& out) override { inner_->glyphBoxes(out); }
 

@@ -21,7 +21,8 @@ public:
     void setBackgroundColor(uint32_t) override {}
     void textOut(int32_t, int32_t, const char*, int32_t) override {}
     void textOutAdvances(int32_t, int32_t, const char*, int32_t, const int32_t*) override {}
-    void fillBox(int32_t, int32_t, int32_t) override {}
+    void textOutSteps(int32_t, int32_t, const char*, int32_t, const int32_t*) override {}
+    void fillBoxes(const BoxSpan*, int32_t) override {}
     void glyphBoxes(GlyphBoxes& out) override { out.fill(GlyphBox{8, 0, 8, 0, 12, false}); }
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -38,12 +39,13 @@ protected:
     // The text output of the last draw only.
     std::vector<fakes::FakeTextOut> drawn(bool focused) {
         overlay().texts.clear();
+        overlay().boxes.clear();
         renderer->draw(focused);
         return overlay().texts;
     }
     // In per-cell mode, the same with each character of a run given its own entry at the x it
-    // was placed at (by the advances given, or else by its own), as if every cell had been drawn
-    // by itself.
+    // was placed at (by the steps or advances given, or else by its own), as if every cell had
+    // been drawn by itself, and opaque where a box lies under it; in reading order.
     std::vector<fakes::FakeTextOut> drawnCells(bool focused) {
         std::vector<fakes::FakeTextOut> cells;
         const bool rowRun = config.ignoreFgColors && config.ignoreBgColors && config.ignoreStyle;
@@ -54,16 +56,35 @@ protected:
             }
             fakes::FakeTextOut cell = text;
             cell.advances.clear();
+            cell.steps.clear();
             for (size_t i = 0; i < text.bytes.size(); ++i) {
                 cell.bytes = text.bytes.substr(i, 1);
                 cells.push_back(cell);
                 const auto own =
                     graphics->glyphBoxes.find(static_cast<unsigned char>(text.bytes[i]));
+                if (!text.steps.empty()) {
+                    cell.x += text.steps[2 * i];
+                    cell.y += text.steps[2 * i + 1];
+                    continue;
+                }
                 cell.x += !text.advances.empty()              ? text.advances[i]
                           : own != graphics->glyphBoxes.end() ? own->second.advance
                                                               : graphics->defaultExtent.width;
             }
         }
+        // A cell whose background went out as a box shows as opaque output in that colour.
+        for (fakes::FakeTextOut& cell : cells) {
+            for (const fakes::FakeRectClear& box : overlay().boxes) {
+                if (box.y == cell.y && box.x <= cell.x && cell.x < box.x + box.width) {
+                    cell.mode = BackgroundMode::Opaque;
+                    cell.backgroundColor = box.argb;
+                }
+            }
+        }
+        // Gathered output comes by colour; the cells are in reading order.
+        std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) {
+            return a.y != b.y ? a.y < b.y : a.x < b.x;
+        });
         return cells;
     }
     fakes::FakeGraphics graphics;
