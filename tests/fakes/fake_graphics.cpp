@@ -45,42 +45,15 @@ public:
     void setTextColor(uint32_t colorref) override { text_ = colorref; }
     void setBackgroundColor(uint32_t colorref) override { background_ = colorref; }
     void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
-        canvas_->texts.push_back({x,
-                                  y,
-                                  std::string(bytes, size_t(count)),
-                                  text_,
-                                  background_,
-                                  mode_,
-                                  align_,
-                                  font_,
-                                  {},
-                                  {}});
+        record(x, y, bytes, count, {}, {});
     }
     void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
                          const int32_t* advances) override {
-        canvas_->texts.push_back({x,
-                                  y,
-                                  std::string(bytes, size_t(count)),
-                                  text_,
-                                  background_,
-                                  mode_,
-                                  align_,
-                                  font_,
-                                  std::vector<int32_t>(advances, advances + count),
-                                  {}});
+        record(x, y, bytes, count, std::vector<int32_t>(advances, advances + count), {});
     }
     void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
                       const int32_t* steps) override {
-        canvas_->texts.push_back({x,
-                                  y,
-                                  std::string(bytes, size_t(count)),
-                                  text_,
-                                  background_,
-                                  mode_,
-                                  align_,
-                                  font_,
-                                  {},
-                                  std::vector<int32_t>(steps, steps + 2 * count)});
+        record(x, y, bytes, count, {}, std::vector<int32_t>(steps, steps + 2 * count));
     }
     void fillBoxes(const BoxSpan* boxes, int32_t count) override {
         for (int32_t i = 0; i < count; ++i)
@@ -97,6 +70,12 @@ public:
     }
 
 private:
+    void record(int32_t x, int32_t y, const char* bytes, int32_t count,
+                std::vector<int32_t> advances, std::vector<int32_t> steps) {
+        canvas_->texts.push_back({x, y, std::string(bytes, size_t(count)), text_, background_,
+                                  mode_, align_, font_, std::move(advances), std::move(steps)});
+    }
+
     std::shared_ptr<FakeGraphicsState> state_;
     std::shared_ptr<FakeCanvasRecord> canvas_;
     std::string font_;
