@@ -136,9 +136,15 @@ TEST_F(Input, CtrlCStopsARunningProgramAndTheHostSurvivesCtrlCAndCtrlBreak) {
     // go on. Ctrl+Break is given at the new prompt; Wine cannot raise it, and the key goes in as
     // a key.
     widget.pressKey("Ctrl+Break");
-    widget.typeText("echo still here");
-    widget.pressKey("Enter");
-    EXPECT_TRUE(waitUntil([] { return rowsEqualTo("still here") == 1; })) << screenText();
+    // Wine's console may still hold the line read that the ended interpreter had begun, and the
+    // first line typed then goes to it; the new interpreter gets the next one.
+    bool echoed = false;
+    for (int attempt = 0; attempt < 3 && !echoed; ++attempt) {
+        widget.typeText("echo still here");
+        widget.pressKey("Enter");
+        echoed = waitUntil([] { return rowsEqualTo("still here") >= 1; }, 3000);
+    }
+    EXPECT_TRUE(echoed) << screenText();
     EXPECT_TRUE(widget.boxes().boxes().empty());
 }
 
