@@ -23,6 +23,18 @@ UINT fontCodePage(HDC dc) {
     return ::GetACP();
 }
 
+// A 32bpp top-down DIB section for scratch drawing; its pixels at *bits. Null on failure.
+HBITMAP topDownBitmap(HDC dc, int32_t width, int32_t height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 struct Ink {
     int32_t left, right, top, bottom;  // relative to the output point; left == right: none
 };
@@ -37,17 +49,10 @@ public:
           width_(3 * marginX_),
           height_(3 * marginY_),
           dc_(::CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         if (!dc_)
             return;
         void* bits = nullptr;
-        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        bitmap_.reset(topDownBitmap(dc_.get(), width_, height_, &bits));
         if (!bitmap_ || !bits)
             return;
         bits_ = static_cast<uint32_t*>(bits);
@@ -122,16 +127,8 @@ bool verticalStepsRunDown() {
         UniqueDc dc(::CreateCompatibleDC(nullptr));
         if (!dc)
             return false;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kSize;
-        info.bmiHeader.biHeight = -kSize;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        UniqueGdiObject bitmap(
-            ::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueGdiObject bitmap(topDownBitmap(dc.get(), kSize, kSize, &bits));
         if (!bitmap || !bits)
             return false;
         HGDIOBJ previousBitmap = ::SelectObject(dc.get(), bitmap.get());
