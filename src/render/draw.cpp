@@ -1,5 +1,6 @@
 // Drawing the overlay. A draw repaints everything, or, when the canvas already shows the last
-// reading but a few rows, only those rows' bands. Neighbouring cells drawn alike go out as one
+// reading but a few rows, only those rows' bands, or only the changed cells' part of them when
+// no cell's drawing leaves its cell. Neighbouring cells drawn alike go out as one
 // text call whose characters land exactly where drawing each cell alone would put them, so the
 // picture is the same pixel for pixel whichever way it was made.
 #include <algorithm>
@@ -105,10 +106,11 @@ public:
           base_(baseColors(grids.config)),
           pen_(text, base_) {}
 
-    void rowRun(int32_t row) {
-        const int32_t columns = grids_.config.columns;
-        out_.textOut(cell_.originX, cell_.y(row), &grids_.characters[size_t(row) * columns],
-                     columns);
+    // The row's characters at their own advances from the first column's x.
+    void rowRun(int32_t row, ColumnSpan span) {
+        const size_t first = size_t(row) * size_t(grids_.config.columns) + size_t(span.first);
+        out_.textOut(cell_.x(span.first), cell_.y(row), &grids_.characters[first],
+                     span.last - span.first);
     }
 
     void rowRunCursor(int32_t row, int32_t column) {
@@ -118,14 +120,16 @@ public:
         out_.textOut(cell_.x(column), cell_.y(row), &grids_.characters[index], 1);
     }
 
-    // cursorColumn is -1 when the cursor is not in this row or not shown.
-    void perCell(int32_t row, int32_t cursorColumn) {
+    // The row's cells in the span; cursorColumn is -1 when the cursor is not in this row or not
+    // shown.
+    void perCell(int32_t row, int32_t cursorColumn, ColumnSpan span) {
         const RendererConfig& c = grids_.config;
         const size_t first = size_t(row) * size_t(c.columns);
         chars_ = &grids_.characters[first];
+        span_ = span;
         pens_.resize(size_t(c.columns));
         bool layered = true;
-        for (int32_t col = 0; col < c.columns; ++col) {
+        for (int32_t col = span.first; col < span.last; ++col) {
             const Pen pen =
                 penFor(c, base_, grids_.attributes[first + size_t(col)], col == cursorColumn);
             pens_[size_t(col)] = pen;
@@ -216,8 +220,8 @@ private:
     // backgrounds, each stretch of one colour as one box, then the text, gathered by colour,
     // each character placed at its cell.
     void layers(int32_t y) {
-        const int32_t columns = grids_.config.columns;
-        for (int32_t start = 0; start < columns;) {
+        const int32_t columns = span_.last;
+        for (int32_t start = span_.first; start < columns;) {
             const Pen& pen = pens_[size_t(start)];
             int32_t end = start + 1;
             if (!pen.opaque) {
@@ -237,7 +241,7 @@ private:
             start = end;
         }
 
-        for (int32_t col = 0; col < columns; ++col) {
+        for (int32_t col = span_.first; col < columns; ++col) {
             if (!inked(chars_[col]))
                 continue;
             const uint32_t color = pens_[size_t(col)].text;
@@ -253,8 +257,8 @@ private:
 
     // Otherwise cells go in order, neighbours of the same paint as one run.
     void runs(int32_t y, int32_t cursorColumn) {
-        const int32_t columns = grids_.config.columns;
-        int32_t start = 0;
+        const int32_t columns = span_.last;
+        int32_t start = span_.first;
         while (start < columns) {
             const Pen& pen = pens_[size_t(start)];
             int32_t end = start + 1;
@@ -291,6 +295,7 @@ private:
     ColorPair base_;
     PenHolder pen_;
     const char* chars_ = nullptr;  // the row being drawn
+    ColumnSpan span_;              // its columns being drawn
     std::vector<Pen> pens_;        // of each of its cells
     std::vector<Fill> fills_;
     std::vector<Layer> layers_;
@@ -307,6 +312,18 @@ bool glyphsStayInBands(const GlyphBoxes& glyphs, const CellMetrics& cell, int32_
                        [band](const GlyphBox& g) { return g.top >= 0 && g.bottom <= band; });
 }
 
+bool cellsStayApart(const GlyphBoxes& glyphs, const CellMetrics& cell, int32_t columns) {
+    const int32_t width = cell.x(1) - cell.x(0);
+    for (int32_t c = 1; c < columns; ++c) {
+        if (cell.x(c + 1) - cell.x(c) != width)
+            return false;
+    }
+    return std::all_of(glyphs.begin(), glyphs.end(), [width](const GlyphBox& g) {
+        return !g.alone && g.advance == width &&
+               (g.inkLeft >= g.inkRight || (g.inkLeft >= 0 && g.inkRight <= width));
+    });
+}
+
 }  // namespace
 
 void Renderer::draw(bool focused) {
@@ -314,8 +331,11 @@ void Renderer::draw(bool focused) {
     const RendererConfig& c = s.config;
     const uint32_t clearColor = clearColorArgb(c.backgroundColor);  // never inverted
     std::vector<uint8_t>& changed = s.changedRows;
-    if (changed.size() != size_t(c.rows))
+    std::vector<ColumnSpan>& spans = s.changedColumns;
+    if (changed.size() != size_t(c.rows) || spans.size() != size_t(c.rows)) {
         changed.assign(size_t(c.rows), 1);
+        spans.assign(size_t(c.rows), ColumnSpan{0, c.columns});
+    }
     if (s.blank) {
         canvas_->clear(clearColor);
         s.painted = false;
@@ -337,8 +357,10 @@ void Renderer::draw(bool focused) {
     const bool rowRun = rowRunMode(c);
     bool painted = true;
 
-    // Rows first to last - 1, drawn through `text`; false when there is no text context.
-    auto paintRows = [&](std::unique_ptr<TextContext> text, int32_t first, int32_t last) {
+    // The span's cells of rows first to last - 1, drawn through `text`; false when there is no
+    // text context.
+    auto paintRows = [&](std::unique_ptr<TextContext> text, int32_t first, int32_t last,
+                         ColumnSpan span) {
         if (!text)
             return false;
         if (s.font)
@@ -348,40 +370,56 @@ void Renderer::draw(bool focused) {
             s.glyphs = std::make_unique<GlyphBoxes>();
             text->glyphBoxes(*s.glyphs);
             s.rowsStayInBands = glyphsStayInBands(*s.glyphs, cell, c.rows);
+            s.cellsStayApart = s.rowsStayInBands && cellsStayApart(*s.glyphs, cell, c.columns);
         }
         const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
         RowPainter painter(grids, cell, *text);
         painter.defer(s.rowsStayInBands);
         for (int32_t r = first; r < last; ++r) {
             if (rowRun)
-                painter.rowRun(r);
+                painter.rowRun(r, span);
             else
-                painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1);
+                painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1, span);
         }
         painter.flush();
         // The row-run cursor goes over all the rows, as it does in a full repaint.
-        if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last)
+        if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last &&
+            s.cursorColumn >= span.first && s.cursorColumn < span.last) {
             painter.rowRunCursor(s.cursorRow, s.cursorColumn);
+        }
         return true;
     };
 
     if (full) {
         canvas_->clear(clearColor);
-        painted = paintRows(canvas_->openText(), 0, c.rows);
+        painted = paintRows(canvas_->openText(), 0, c.rows, ColumnSpan{0, c.columns});
     } else {
-        const int32_t width = int32_t(canvas_->width());
+        // Neighbouring changed rows go together, over the columns that take in all their
+        // changes, or over the whole width when a cell's drawing may leave its cell.
         for (int32_t first = 0; first < c.rows;) {
             if (!changed[size_t(first)]) {
                 ++first;
                 continue;
             }
+            ColumnSpan span = spans[size_t(first)];
             int32_t last = first + 1;
-            while (last < c.rows && changed[size_t(last)])
-                ++last;
+            for (; last < c.rows && changed[size_t(last)]; ++last) {
+                span.first = std::min(span.first, spans[size_t(last)].first);
+                span.last = std::max(span.last, spans[size_t(last)].last);
+            }
+            int32_t left = cell.x(span.first);
+            int32_t right = cell.x(span.last);
+            if (!s.cellsStayApart) {
+                span = {0, c.columns};
+                left = 0;
+                right = int32_t(canvas_->width());
+            }
             const int32_t top = cell.y(first);
             const int32_t height = cell.y(last) - top;
-            canvas_->clearRect(0, top, width, height, clearColor);
-            painted = paintRows(canvas_->openTextBand(top, height), first, last) && painted;
+            canvas_->clearRect(left, top, right - left, height, clearColor);
+            painted = paintRows(canvas_->openTextArea(left, top, right - left, height), first, last,
+                                span) &&
+                      painted;
             first = last;
         }
     }

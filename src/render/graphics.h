@@ -93,9 +93,10 @@ public:
     virtual void clearRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t argb) = 0;
     // Null when no device context can be had; drawing then leaves the canvas as it is.
     virtual std::unique_ptr<TextContext> openText() = 0;
-    // The same, for output that lands only in rows top to top + height - 1 (at the canvas's own
+    // The same, for output that lands only inside the rectangle (at the canvas's own
     // coordinates); it may cost less than a context on the whole canvas.
-    virtual std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) = 0;
+    virtual std::unique_ptr<TextContext> openTextArea(int32_t left, int32_t top, int32_t width,
+                                                      int32_t height) = 0;
     // What the host receives as the overlay (a Gdiplus::Image* on Windows).
     virtual void* hostImage() = 0;
 };

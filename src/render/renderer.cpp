@@ -67,6 +67,7 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
     s.attributes.assign(s.cellCount, 0);
     s.incomingAttributes.assign(s.cellCount, 0);
     s.changedRows.assign(size_t(grid.rows), 1);
+    s.changedColumns.assign(size_t(grid.rows), ColumnSpan{0, grid.columns});
 
     scratch.reset();
     // The code page belongs to the whole console, which the renderer in use keeps reading: it

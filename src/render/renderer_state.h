@@ -14,6 +14,12 @@ namespace tideglass {
 
 class ScreenBuffer;
 
+// Columns first to last - 1 of a row.
+struct ColumnSpan {
+    int32_t first = 0;
+    int32_t last = 0;
+};
+
 struct Renderer::State {
     State(const RendererConfig& c, ScreenBuffer& s) : config(c), screen(s) {}
 
@@ -41,6 +47,8 @@ struct Renderer::State {
     // attributes changed, or the cursor (or its visibility) left or entered it. All set at
     // set-up; a snapshot taken as a change sets more, and a draw clears those it repainted.
     std::vector<uint8_t> changedRows;
+    // Of each flagged row, the columns that take in every cell that changed there.
+    std::vector<ColumnSpan> changedColumns;
 
     // Drawing's own record: whether the canvas shows the current grids (and with which focus),
     // so that a draw may repaint only the changed rows, and the font's glyph boxes, measured at
@@ -49,6 +57,9 @@ struct Renderer::State {
     bool paintedFocused = false;
     std::unique_ptr<GlyphBoxes> glyphs;
     bool rowsStayInBands = false;  // no glyph reaches out of its row's band
+    // Neither glyphs nor boxes reach out of their cells, and the cells lie a glyph's advance
+    // apart, so a part of a row can be repainted by itself.
+    bool cellsStayApart = false;
 };
 
 }  // namespace tideglass

@@ -21,21 +21,56 @@ void carryOverUnread(std::vector<T>& incoming, const std::vector<T>& current, ui
     }
 }
 
-// Flags the rows whose incoming cells differ from the current ones. Rows beyond the cells read
-// were carried over and never differ.
-template <typename T>
-void markChangedRows(std::vector<uint8_t>& flags, size_t columns, const std::vector<T>& incoming,
-                     const std::vector<T>& current, uint32_t read) {
-    for (size_t r = 0, start = 0; start < read; ++r, start += columns) {
-        if (!flags[r] && std::memcmp(&incoming[start], &current[start], columns * sizeof(T)) != 0)
-            flags[r] = 1;
-    }
-}
+// The renderer's record of what waits to be repainted: rows, each with the columns that take in
+// every cell that changed there.
+struct ChangeMarks {
+    std::vector<uint8_t>& rows;
+    std::vector<ColumnSpan>& columns;
+    int32_t width;
 
-void markRow(std::vector<uint8_t>& flags, int32_t row) {
-    if (row >= 0 && size_t(row) < flags.size())
-        flags[size_t(row)] = 1;
-}
+    // Flags the row and widens its columns to take in first to last - 1.
+    void cells(size_t row, int32_t first, int32_t last) {
+        ColumnSpan& span = columns[row];
+        if (!rows[row]) {
+            rows[row] = 1;
+            span = {first, last};
+            return;
+        }
+        span.first = std::min(span.first, first);
+        span.last = std::max(span.last, last);
+    }
+
+    // Flags the rows whose incoming cells differ from the current ones, each with the columns
+    // from its first to its last differing cell. Rows beyond the cells read were carried over
+    // and never differ.
+    template <typename T>
+    void differences(const std::vector<T>& incoming, const std::vector<T>& current, uint32_t read) {
+        const size_t n = size_t(width);
+        for (size_t r = 0, start = 0; start < read; ++r, start += n) {
+            const T* in = &incoming[start];
+            const T* was = &current[start];
+            if (std::memcmp(in, was, n * sizeof(T)) == 0)
+                continue;
+            size_t first = 0;
+            while (in[first] == was[first])
+                ++first;
+            size_t last = n;
+            while (in[last - 1] == was[last - 1])
+                --last;
+            cells(r, int32_t(first), int32_t(last));
+        }
+    }
+
+    // The cursor's cell; a cursor outside the grid's columns counts for its whole row.
+    void cursor(int32_t row, int32_t column) {
+        if (row < 0 || size_t(row) >= rows.size())
+            return;
+        if (column >= 0 && column < width)
+            cells(size_t(row), column, column + 1);
+        else
+            cells(size_t(row), 0, width);
+    }
+};
 
 }  // namespace
 
@@ -75,15 +110,15 @@ bool Renderer::snapshot(NativeHandle output) {
     if (!cursorChanged && !cellsChanged)
         return false;
 
-    // The flags gather until a draw repaints the rows, so no change is lost between draws.
+    // The marks gather until a draw repaints the rows, so no change is lost between draws.
+    ChangeMarks marks{s.changedRows, s.changedColumns, s.config.columns};
     if (cellsChanged) {
-        const size_t columns = size_t(s.config.columns);
-        markChangedRows(s.changedRows, columns, s.incomingCharacters, s.characters, nc);
-        markChangedRows(s.changedRows, columns, s.incomingAttributes, s.attributes, na);
+        marks.differences(s.incomingCharacters, s.characters, nc);
+        marks.differences(s.incomingAttributes, s.attributes, na);
     }
     if (cursorChanged) {
-        markRow(s.changedRows, s.cursorRow);
-        markRow(s.changedRows, row);
+        marks.cursor(s.cursorRow, s.cursorColumn);
+        marks.cursor(row, column);
         s.cursorColumn = column;
         s.cursorRow = row;
         s.cursorVisible = info.cursorVisible;

@@ -112,9 +112,10 @@ public:
         ++record_->textContextsOpened;
         return std::make_unique<FakeTextContext>(state_, record_);
     }
-    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
+    std::unique_ptr<TextContext> openTextArea(int32_t left, int32_t top, int32_t width,
+                                              int32_t height) override {
         if (!record_->failed && !state_->failTextContext)
-            record_->bands.push_back({top, height});
+            record_->areas.push_back({left, top, width, height, 0});
         return openText();
     }
     void* hostImage() override { return record_->failed ? nullptr : record_.get(); }

@@ -40,7 +40,7 @@ struct FakeCanvasRecord {
     std::vector<uint32_t> clears;
     std::vector<FakeRectClear> rectClears;
     std::vector<FakeRectClear> boxes;  // fillBoxes: the height is 0, the colour a COLORREF
-    std::vector<std::pair<int32_t, int32_t>> bands;  // top and height of each band text context
+    std::vector<FakeRectClear> areas;  // of each text context on a part, without a colour
     std::vector<FakeTextOut> texts;
     std::vector<std::u16string> measured;
     int textContextsOpened = 0;

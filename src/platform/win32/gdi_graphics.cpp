@@ -119,12 +119,13 @@ private:
     std::function<void()> action_;
 };
 
-// Moves the device context's origin up by originY pixels while it lives.
+// Moves the device context's origin left by originX and up by originY pixels while it lives.
 class ShiftedViewport {
 public:
-    ShiftedViewport(HDC dc, int32_t originY) : dc_(dc), shifted_(originY != 0) {
+    ShiftedViewport(HDC dc, int32_t originX, int32_t originY)
+        : dc_(dc), shifted_(originX != 0 || originY != 0) {
         if (shifted_)
-            ::SetViewportOrgEx(dc_, 0, -originY, &previous_);
+            ::SetViewportOrgEx(dc_, -originX, -originY, &previous_);
     }
     ~ShiftedViewport() {
         if (shifted_)
@@ -139,11 +140,11 @@ private:
     POINT previous_{0, 0};
 };
 
-// Copies whole rows of pixels, as they are, between two 32bpp ARGB bitmaps of one width.
-bool copyRows(Gdiplus::Bitmap& from, int32_t fromTop, Gdiplus::Bitmap& to, int32_t toTop,
-              int32_t width, int32_t height) {
-    Gdiplus::Rect source(0, fromTop, width, height);
-    Gdiplus::Rect target(0, toTop, width, height);
+// Copies a rectangle of pixels, as they are, between two 32bpp ARGB bitmaps.
+bool copyPixels(Gdiplus::Bitmap& from, int32_t fromLeft, int32_t fromTop, Gdiplus::Bitmap& to,
+                int32_t toLeft, int32_t toTop, int32_t width, int32_t height) {
+    Gdiplus::Rect source(fromLeft, fromTop, width, height);
+    Gdiplus::Rect target(toLeft, toTop, width, height);
     Gdiplus::BitmapData in;
     Gdiplus::BitmapData out;
     if (from.LockBits(&source, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &in) !=
@@ -166,13 +167,13 @@ bool copyRows(Gdiplus::Bitmap& from, int32_t fromTop, Gdiplus::Bitmap& to, int32
 
 class GdiTextContext : public TextContext {
 public:
-    // Output at y lands at y - originY of the device context; afterRelease runs once the
-    // context has gone back.
-    GdiTextContext(Gdiplus::Graphics& graphics, HDC dc, int32_t originY = 0,
+    // Output at (x, y) lands at (x - originX, y - originY) of the device context; afterRelease
+    // runs once the context has gone back.
+    GdiTextContext(Gdiplus::Graphics& graphics, HDC dc, int32_t originX = 0, int32_t originY = 0,
                    std::function<void()> afterRelease = {})
         : afterRelease_(std::move(afterRelease)),
           dc_(graphics, dc),
-          viewport_(dc, originY),
+          viewport_(dc, originX, originY),
           font_(dc) {}
 
     void selectFont(const Font& font) override {
@@ -320,32 +321,37 @@ public:
         return std::make_unique<GdiTextContext>(*graphics_, dc);
     }
     // Under Wine a device context lent on a bitmap costs work on each of its pixels, going out
-    // and coming back; the band's rows go through a bitmap of their own instead.
-    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
+    // and coming back; the area's pixels go through a bitmap of their own instead.
+    std::unique_ptr<TextContext> openTextArea(int32_t left, int32_t top, int32_t width,
+                                              int32_t height) override {
         if (!graphics_)
             return nullptr;
-        const int32_t width = int32_t(bitmap_->GetWidth());
-        if (top < 0 || height <= 0 || int64_t(top) + height > int64_t(bitmap_->GetHeight()))
+        if (left < 0 || top < 0 || width <= 0 || height <= 0 ||
+            int64_t(left) + width > int64_t(bitmap_->GetWidth()) ||
+            int64_t(top) + height > int64_t(bitmap_->GetHeight())) {
             return openText();
-        if (!band_ || int32_t(band_->GetHeight()) != height) {
-            bandGraphics_.reset();
-            band_ = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
-            if (band_->GetLastStatus() == Gdiplus::Ok)
-                bandGraphics_.reset(Gdiplus::Graphics::FromImage(band_.get()));
-            if (!bandGraphics_ || bandGraphics_->GetLastStatus() != Gdiplus::Ok) {
-                bandGraphics_.reset();
-                band_.reset();
+        }
+        if (!area_ || int32_t(area_->GetWidth()) != width ||
+            int32_t(area_->GetHeight()) != height) {
+            areaGraphics_.reset();
+            area_ = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+            if (area_->GetLastStatus() == Gdiplus::Ok)
+                areaGraphics_.reset(Gdiplus::Graphics::FromImage(area_.get()));
+            if (!areaGraphics_ || areaGraphics_->GetLastStatus() != Gdiplus::Ok) {
+                areaGraphics_.reset();
+                area_.reset();
                 return openText();
             }
         }
-        if (!copyRows(*bitmap_, top, *band_, 0, width, height))
+        if (!copyPixels(*bitmap_, left, top, *area_, 0, 0, width, height))
             return openText();
-        HDC dc = bandGraphics_->GetHDC();
+        HDC dc = areaGraphics_->GetHDC();
         if (!dc)
             return nullptr;
         return std::make_unique<GdiTextContext>(
-            *bandGraphics_, dc, top,
-            [this, top, width, height] { copyRows(*band_, 0, *bitmap_, top, width, height); });
+            *areaGraphics_, dc, left, top, [this, left, top, width, height] {
+                copyPixels(*area_, 0, 0, *bitmap_, left, top, width, height);
+            });
     }
     void* hostImage() override { return static_cast<Gdiplus::Image*>(bitmap_.get()); }
 
@@ -353,8 +359,8 @@ private:
     // Each graphics object is declared after its bitmap so that it is deleted before it.
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;
-    std::unique_ptr<Gdiplus::Bitmap> band_;
-    std::unique_ptr<Gdiplus::Graphics> bandGraphics_;
+    std::unique_ptr<Gdiplus::Bitmap> area_;
+    std::unique_ptr<Gdiplus::Graphics> areaGraphics_;
 };
 
 }  // namespace

@@ -73,8 +73,9 @@ public:
         std::unique_ptr<TextContext> text = inner_->openText();
         return text ? std::make_unique<ProbeText>(std::move(text), probe_) : nullptr;
     }
-    std::unique_ptr<TextContext> openTextBand(int32_t top, int32_t height) override {
-        std::unique_ptr<TextContext> text = inner_->openTextBand(top, height);
+    std::unique_ptr<TextContext> openTextArea(int32_t left, int32_t top, int32_t width,
+                                              int32_t height) override {
+        std::unique_ptr<TextContext> text = inner_->openTextArea(left, top, width, height);
         return text ? std::make_unique<ProbeText>(std::move(text), probe_) : nullptr;
     }
     void* hostImage() override { return inner_->hostImage(); }

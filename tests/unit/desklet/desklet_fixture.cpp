@@ -49,7 +49,9 @@ public:
     void clear(uint32_t) override {}
     void clearRect(int32_t, int32_t, int32_t, int32_t, uint32_t) override {}
     std::unique_ptr<TextContext> openText() override { return std::make_unique<TestTextContext>(); }
-    std::unique_ptr<TextContext> openTextBand(int32_t, int32_t) override { return openText(); }
+    std::unique_ptr<TextContext> openTextArea(int32_t, int32_t, int32_t, int32_t) override {
+        return openText();
+    }
     void* hostImage() override { return this; }
 
 private:

@@ -284,14 +284,16 @@ TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
               "cd");
 }
 
-// After a draw, a change of a few rows repaints just their bands; the focus, most of the rows,
-// or glyphs that reach out of their row bring back the full repaint.
+// After a draw, a change of a few rows repaints just their changed cells, or their whole bands
+// when a glyph reaches into the next cell; the focus, most of the rows, or glyphs that reach out
+// of their row bring back the full repaint.
 struct RepaintCase {
     const char* name;
     bool rowRun;
     int changedRows;  // rows 0, 2, 4, ... get new text
     bool focusChanges;
     bool tallGlyph;
+    bool wideGlyph;
     bool full;
 };
 
@@ -302,6 +304,8 @@ TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
     config.ignoreStyle = p.rowRun;
     if (p.tallGlyph)
         graphics->glyphBoxes['~'] = {8, 0, 8, -1, 12, false};
+    if (p.wideGlyph)
+        graphics->glyphBoxes['~'] = {8, 0, 9, 0, 12, false};
     build();
     screen.write(0, 0, "first");
     ASSERT_TRUE(renderer->snapshot(output));
@@ -321,26 +325,34 @@ TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
     EXPECT_TRUE(overlay().clears.empty());
     ASSERT_EQ(overlay().rectClears.size(), size_t(p.changedRows));
     for (int i = 0; i < p.changedRows; ++i) {
-        const fakes::FakeRectClear& band = overlay().rectClears[size_t(i)];
-        EXPECT_EQ(band.x, 0);
-        EXPECT_EQ(band.y, 8 + 24 * i);
-        EXPECT_EQ(band.width, 656);
-        EXPECT_EQ(band.height, 12);
-        EXPECT_EQ(band.argb, 0x80000000u);
-        EXPECT_EQ(overlay().bands.at(size_t(i)), std::make_pair(band.y, 12));
+        // "first" became "changed": columns 0 to 6, or the whole band.
+        const fakes::FakeRectClear& area = overlay().rectClears[size_t(i)];
+        EXPECT_EQ(area.x, p.wideGlyph ? 0 : 8);
+        EXPECT_EQ(area.y, 8 + 24 * i);
+        EXPECT_EQ(area.width, p.wideGlyph ? 656 : 7 * 8);
+        EXPECT_EQ(area.height, 12);
+        EXPECT_EQ(area.argb, 0x80000000u);
+        const fakes::FakeRectClear& opened = overlay().areas.at(size_t(i));
+        EXPECT_EQ(std::vector<int32_t>({opened.x, opened.y, opened.width, opened.height}),
+                  std::vector<int32_t>({area.x, area.y, area.width, area.height}));
     }
-    for (const FakeTextOut& t : texts)
+    for (const FakeTextOut& t : texts) {
         EXPECT_EQ((t.y - 8) % 24, 0) << "a row that did not change was drawn at y " << t.y;
+        if (!p.wideGlyph) {
+            EXPECT_LT(t.x, 8 + 7 * 8) << "an unchanged cell was drawn: " << t.bytes;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Repaint,
-    ::testing::Values(RepaintCase{"OneRowRowRun", true, 1, false, false, false},
-                      RepaintCase{"OneRowPerCell", false, 1, false, false, false},
-                      RepaintCase{"HalfTheRows", false, 12, false, false, false},
-                      RepaintCase{"MostRows", true, 13, false, false, true},
-                      RepaintCase{"FocusChange", true, 1, true, false, true},
-                      RepaintCase{"GlyphOutOfItsBand", true, 1, false, true, true}),
+    ::testing::Values(RepaintCase{"OneRowRowRun", true, 1, false, false, false, false},
+                      RepaintCase{"OneRowPerCell", false, 1, false, false, false, false},
+                      RepaintCase{"HalfTheRows", false, 12, false, false, false, false},
+                      RepaintCase{"GlyphIntoTheNextCell", false, 2, false, false, true, false},
+                      RepaintCase{"MostRows", true, 13, false, false, false, true},
+                      RepaintCase{"FocusChange", true, 1, true, false, false, true},
+                      RepaintCase{"GlyphOutOfItsBand", true, 1, false, true, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
