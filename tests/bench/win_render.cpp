@@ -3,7 +3,8 @@
 // pair of figures is measured interleaved in the same process, so that load on the machine
 // weighs on both alike:
 //   per-cell full draw against row-run full draw (a focus change repaints everything);
-//   a tick after one typed character (snapshot and draw) against a full redraw;
+//   a tick after one typed character (snapshot and draw) against a full redraw, with the
+//   tick's two parts;
 //   an idle tick against the bare console reads that the snapshot makes.
 // Figures are medians of the samples. The bare reads replay whatever console calls the snapshot
 // made, recorded through RecordingScreen, which forwards every method of the console port.
@@ -141,6 +142,8 @@ struct Mode {
     bool focused = true;
     Samples fullDraw;
     Samples typingTick;
+    Samples typingSnapshot;
+    Samples typingDraw;
     Samples typingFull;
     Samples idleTick;
     Samples bareReads;
@@ -192,12 +195,11 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
         WriteConsoleA(output, &ch, 1, &written, nullptr);
         for (Mode& m : modes) {
             bool changed = false;
-            m.typingTick.time([&] {
-                if (m.renderer->snapshot(output)) {
-                    changed = true;
-                    m.renderer->draw(true);
-                }
-            });
+            const double snapshot = timeMicros([&] { changed = m.renderer->snapshot(output); });
+            const double draw = changed ? timeMicros([&] { m.renderer->draw(true); }) : 0.0;
+            m.typingTick.add(snapshot + draw);
+            m.typingSnapshot.add(snapshot);
+            m.typingDraw.add(draw);
             if (!changed)
                 std::printf("  %s: a typed character was not seen\n", m.name);
             m.typingFull.time([&] { m.renderer->draw(false); });
@@ -234,6 +236,8 @@ void measure(HANDLE output, int16_t columns, int16_t rows) {
             "%3dx%-3d %-8s full draw %8.1f us | typing tick %8.1f us / full redraw "
             "%8.1f us = %5.2f | idle tick %6.1f us / bare reads %6.1f us = %5.2f\n",
             columns, rows, m.name, full[i], tick, redraw, tick / redraw, idle, reads, idle / reads);
+        std::printf("%3dx%-3d %-8s typing tick's snapshot %8.1f us, draw %8.1f us\n", columns, rows,
+                    m.name, m.typingSnapshot.median(), m.typingDraw.median());
     }
     std::printf("%3dx%-3d per-cell full draw / row-run full draw = %5.2f   (bitmap %ux%u)\n",
                 columns, rows, full[1] / full[0], modes[0].renderer->canvas().width(),
