@@ -1,9 +1,15 @@
-# Checks the built DLL: exactly the six undecorated entry points, and imports from system DLLs
-# only (no C++ runtime, libgcc or winpthread DLL). Run with -DOBJDUMP=... -DDLL=...
+# Checks the built DLL: the expected image format (pei-i386: PE32 for the widget hosts), exactly
+# the six undecorated entry points, and imports from system DLLs only (no C++ runtime, libgcc or
+# winpthread DLL). Run with -DOBJDUMP=... -DDLL=... -DFORMAT=...
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
+if(NOT dump MATCHES "file format ${FORMAT}\n")
+    string(REGEX MATCH "file format [^\n]*" found "${dump}")
+    message(FATAL_ERROR "expected file format ${FORMAT}, found '${found}'")
+endif()
+message(STATUS "file format ${FORMAT}")
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 set(allowed kernel32.dll user32.dll gdi32.dll gdiplus.dll comctl32.dll comdlg32.dll msvcrt.dll

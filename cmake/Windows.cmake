@@ -13,12 +13,19 @@ file(GLOB TIDEGLASS_WIN32_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/pl
 add_library(tideglass_win32 STATIC ${TIDEGLASS_WIN32_SOURCES})
 target_link_libraries(tideglass_win32 PUBLIC tideglass_core gdiplus comctl32 comdlg32 gdi32 user32 kernel32)
 
+# The module definition names the i686 stdcall symbols (OnCreate@16); x86_64 has one calling
+# convention and no decoration, so there the exports are named as they are.
+set(TIDEGLASS_DEF ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/tideglass.def)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    file(READ ${TIDEGLASS_DEF} def)
+    string(REGEX REPLACE " = [A-Za-z]+@[0-9]+" "" def "${def}")
+    set(TIDEGLASS_DEF ${CMAKE_BINARY_DIR}/tideglass.def)
+    file(WRITE ${TIDEGLASS_DEF} "${def}")
+endif()
 file(GLOB TIDEGLASS_DLL_SOURCES CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/*.cpp
     ${PROJECT_SOURCE_DIR}/src/pages/*.rc)
-add_library(tideglass SHARED
-    ${TIDEGLASS_DLL_SOURCES}
-    ${PROJECT_SOURCE_DIR}/src/platform/win32/dll/tideglass.def)
+add_library(tideglass SHARED ${TIDEGLASS_DLL_SOURCES} ${TIDEGLASS_DEF})
 set_target_properties(tideglass PROPERTIES PREFIX "" OUTPUT_NAME tideglass)
 target_link_libraries(tideglass PRIVATE tideglass_win32)
 target_link_options(tideglass PRIVATE ${TIDEGLASS_STATIC_RUNTIME})
@@ -94,7 +101,12 @@ foreach(src ${TIDEGLASS_WIN_BENCH_SOURCES})
     tideglass_windows_program(${name})
 endforeach()
 
-# The DLL's surface: six undecorated exports, system DLLs only.
+# The DLL's surface: the architecture's image format, six undecorated exports, system DLLs only.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TIDEGLASS_IMAGE_FORMAT pei-x86-64)
+else()
+    set(TIDEGLASS_IMAGE_FORMAT pei-i386)
+endif()
 add_test(NAME dll_exports_and_imports
     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${TOOLCHAIN_PREFIX}-objdump -DDLL=$<TARGET_FILE:tideglass>
-            -P ${PROJECT_SOURCE_DIR}/cmake/CheckDll.cmake)
+            -DFORMAT=${TIDEGLASS_IMAGE_FORMAT} -P ${PROJECT_SOURCE_DIR}/cmake/CheckDll.cmake)

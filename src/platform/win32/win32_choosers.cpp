@@ -26,8 +26,10 @@ static_assert(offsetof(FontBlock, pitchAndFamily) == offsetof(LOGFONTA, lfPitchA
 static_assert(offsetof(FontBlock, faceName) == offsetof(LOGFONTA, lfFaceName));
 
 static_assert(sizeof(CustomColors) == 16 * sizeof(COLORREF));
-static_assert(sizeof(CHOOSECOLORA) == 36, "the 32-bit record the colour chooser expects");
-static_assert(sizeof(CHOOSEFONTA) == 60, "the 32-bit record the font chooser expects");
+static_assert(sizeof(void*) != 4 || sizeof(CHOOSECOLORA) == 36,
+              "the 32-bit record the colour chooser expects");
+static_assert(sizeof(void*) != 4 || sizeof(CHOOSEFONTA) == 60,
+              "the 32-bit record the font chooser expects");
 static_assert(kColorChooserFlags == (CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR));
 
 }  // namespace

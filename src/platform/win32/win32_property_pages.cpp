@@ -12,10 +12,11 @@
 namespace tideglass::win32 {
 namespace {
 
-// The record as hosts of the plug-in's era know it (up to hActCtx). With _WIN32_WINNT 0x0600 and
-// later the headers' PROPSHEETPAGEA grows by hbmHeader, so the size is given explicitly.
-constexpr UINT kPageRecordSize = 52;
-static_assert(sizeof(PROPSHEETPAGEA_V3) == kPageRecordSize);
+// The record as hosts of the plug-in's era know it (up to hActCtx): 52 bytes on i686, the
+// architecture's own size of the same fields elsewhere. With _WIN32_WINNT 0x0600 and later the
+// headers' PROPSHEETPAGEA grows by hbmHeader, so the size is given explicitly.
+constexpr UINT kPageRecordSize = sizeof(PROPSHEETPAGEA_V3);
+static_assert(sizeof(void*) != 4 || kPageRecordSize == 52);
 static_assert(kConsoleSettingsTemplate == IDD_CONSOLE_SETTINGS);
 static_assert(kFontAndColorsTemplate == IDD_FONT_AND_COLORS);
 
