@@ -4,9 +4,14 @@
 set -euo pipefail
 
 # clang comes without its recommended packages, so the libFuzzer and sanitizer runtimes are named
-# here: libclang-rt-dev is the one that matches Debian's default clang.
-packages=(cmake g++ make googletest libgtest-dev clang libclang-rt-dev g++-mingw-w64-i686
-          mingw-w64-i686-dev wine wine32:i386 xvfb xauth imagemagick)
+# here: libclang-rt-dev is the one that matches Debian's default clang. Packages come without
+# their recommendations, so the fonts the Windows tests draw with are named too: Wine's stock
+# font and the fonts the tests ask for by name ("Courier New", "Lucida Console") are substituted
+# from these, the same on every machine.
+packages=(cmake g++ make googletest libgtest-dev clang libclang-rt-dev
+          g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          wine wine32:i386 wine64 xvfb xauth imagemagick
+          fonts-dejavu-core fonts-dejavu-extra fonts-liberation)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
@@ -45,3 +50,4 @@ if ! clang++ -fsanitize=fuzzer,address,undefined -o "$probe/probe" "$probe/probe
     exit 1
 fi
 echo "setup: all build and test packages present; clang++ links libFuzzer targets"
+echo "setup: $(bash "$(dirname "$0")/wine-arches.sh" --describe)"
