@@ -95,9 +95,10 @@ public:
             ink = Ink{0, 0, 0, 0};
             return;
         }
-        // Ink at the scratch bitmap's edge may go on beyond it: keep what the metrics said.
+        // Ink at the scratch bitmap's edge may go on beyond it: take the whole scratch area,
+        // which reaches into the neighbouring cells, so the glyph is never trusted to stay home.
         if (found.left == 0 || found.top == 0 || found.right == width_ || found.bottom == height_)
-            return;
+            found = Ink{0, width_, 0, height_};
         ink = Ink{found.left - marginX_, found.right - marginX_, found.top - marginY_,
                   found.bottom - marginY_};
     }
@@ -176,14 +177,10 @@ void measureGlyphBoxes(HDC dc, GlyphBoxes& out) {
             ink.top = metrics.tmAscent - glyph.gmptGlyphOrigin.y;
             ink.bottom = ink.top + int32_t(glyph.gmBlackBoxY);
         }
-        // Outline boxes are rounded outwards and often claim a pixel the glyph never
-        // touches; where the box leaves the cell, the glyph is drawn to see. So is the
-        // space, which the drawing puts where nothing is to show, and which an outline box
-        // says inks a pixel.
-        const bool inCell = outline && ink.left >= 0 && ink.right <= size.cx && ink.top >= 0 &&
-                            ink.bottom <= metrics.tmHeight;
-        if (!inCell || byte == ' ')
-            meter.measure(byte, ink);
+        // Outline boxes are no ink bounds: some fonts ink a pixel outside them, and most claim
+        // pixels the glyph never touches. The glyph is drawn to see; the box stays only where
+        // drawing fails.
+        meter.measure(byte, ink);
         box.inkLeft = ink.left;
         box.inkRight = ink.right;
         box.top = std::min<int32_t>(0, ink.top);
