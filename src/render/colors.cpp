@@ -82,15 +82,13 @@ GridSize clampGrid(int32_t columns, int32_t rows) {
 
 namespace {
 
-constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
-
-// Margins before and after a text extent fit when the bitmap's side is a positive 32-bit size,
-// the text's far edge is addressable too (cell positions must not wrap), and some of the text
-// lies on the bitmap.
+// Margins before and after a text extent fit when the bitmap's side is positive and within
+// kMaxBitmapSide, the text's far edge is addressable too (cell positions must not wrap), and
+// some of the text lies on the bitmap.
 bool marginsFit(int32_t before, int32_t after, int64_t text) {
     const int64_t side = int64_t(before) + after + text;
     const int64_t far = int64_t(before) + text;
-    return side > 0 && side <= kMaxSide && far <= kMaxSide && far > 0 && before < side;
+    return side > 0 && side <= kMaxBitmapSide && far <= kMaxBitmapSide && far > 0 && before < side;
 }
 
 }  // namespace

@@ -97,12 +97,17 @@ struct Layout {
     int32_t bitmapHeight = 0;
 };
 
+// The longest side an overlay bitmap may have. Nothing else bounds it in a 64-bit process, where
+// a huge margin would make a bitmap of gigapixels that every clear has to touch.
+constexpr int32_t kMaxBitmapSide = 16384;
+
 // The settings' default margin, used on a side whose stored margins cannot frame the text.
 constexpr int32_t kFallbackMargin = 8;
 
 // Bitmap = margins + measured text. Where the two margins of a side do not make a bitmap of
-// positive 32-bit size with the text on it, that side is laid out with kFallbackMargin.
-// Throws std::runtime_error when the text alone is too large for a bitmap (huge fonts).
+// positive size up to kMaxBitmapSide with the text on it, that side is laid out with
+// kFallbackMargin. Throws std::runtime_error when the text alone is too large for a bitmap (huge
+// fonts).
 Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
                      int32_t measuredHeight);
 

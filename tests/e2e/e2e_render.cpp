@@ -98,13 +98,12 @@ TEST_F(RenderE2E, BitmapIsMarginsPlusMeasuredText) {
     EXPECT_EQ(bitmap().GetPixelFormat(), PixelFormat32bppARGB);
 }
 
-TEST_F(RenderE2E, BitmapThatCannotBeCreatedFailsTheSetUpAndLeavesTheCodePage) {
+TEST_F(RenderE2E, TextTooLargeForAnOverlayFailsTheSetUpAndLeavesTheCodePage) {
     build();
     ASSERT_EQ(GetConsoleOutputCP(), GetOEMCP());
     std::strcpy(config.font.faceName, "Courier New");  // would switch the console to ANSI
     config.font.charSet = ANSI_CHARSET;
-    config.rightMargin = 200000;
-    config.bottomMargin = 200000;  // 40 gigapixels
+    config.columns = 5000;  // wider than any overlay may be, in either address space
     EXPECT_THROW(build(), std::runtime_error);
     EXPECT_EQ(GetConsoleOutputCP(), GetOEMCP());
 }

@@ -243,14 +243,15 @@ TEST_P(MarginsThatDoNotFit, FallBackOnTheirSide) {
     EXPECT_EQ(vertical.bitmapWidth, 3 + 3 + 8);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MarginsThatDoNotFit,
-                         ::testing::Values(MarginCase{-2, 10, -2, 648},
-                                           MarginCase{-400, -240, 8, 656},  // width 0
-                                           MarginCase{INT_MAX, INT_MIN, 8, 656},
-                                           MarginCase{INT_MIN, INT_MAX, 8, 656},
-                                           MarginCase{INT_MAX, INT_MAX, 8, 656},
-                                           MarginCase{INT_MAX - 10, -(INT_MAX - 20), 8, 656},
-                                           MarginCase{-700, 900, 8, 656}));  // text off the left
+INSTANTIATE_TEST_SUITE_P(
+    Table, MarginsThatDoNotFit,
+    ::testing::Values(MarginCase{-2, 10, -2, 648}, MarginCase{-400, -240, 8, 656},  // width 0
+                      MarginCase{INT_MAX, INT_MIN, 8, 656}, MarginCase{INT_MIN, INT_MAX, 8, 656},
+                      MarginCase{INT_MAX, INT_MAX, 8, 656},
+                      MarginCase{INT_MAX - 10, -(INT_MAX - 20), 8, 656},
+                      MarginCase{-700, 900, 8, 656},   // text off the left
+                      MarginCase{8, 15736, 8, 16384},  // the largest side
+                      MarginCase{8, 15737, 8, 656}, MarginCase{200000, 200000, 8, 656}));
 
 TEST(Layout, TextTooLargeForABitmapThrowsNamingTheText) {
     RendererConfig c;
