@@ -1,6 +1,6 @@
 # Checks the built DLL: the expected image format (pei-i386: PE32 for the widget hosts), exactly
-# the six undecorated entry points, and imports from system DLLs only (no C++ runtime, libgcc or
-# winpthread DLL). Run with -DOBJDUMP=... -DDLL=... -DFORMAT=...
+# the six undecorated entry points and the console agent's, and imports from system DLLs only
+# (no C++ runtime, libgcc or winpthread DLL). Run with -DOBJDUMP=... -DDLL=... -DFORMAT=...
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -41,7 +41,8 @@ foreach(entry ${entries})
     list(APPEND names ${name})
 endforeach()
 list(SORT names)
-set(expected OnAddPropertySheets OnCreate OnDestroy OnGetInformation OnProcessMessage OnSave)
+set(expected ConsoleAgent OnAddPropertySheets OnCreate OnDestroy OnGetInformation OnProcessMessage
+    OnSave)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "exports are '${names}', expected '${expected}'")
 endif()

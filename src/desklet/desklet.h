@@ -26,6 +26,7 @@ namespace tideglass {
 
 class Renderer;
 class ChildProcess;
+class AgentConsole;
 
 class Desklet final : public Configurable {
 public:
@@ -63,6 +64,7 @@ public:
     bool isChildFailed() const { return childFailed; }
     bool isFocused() const { return focused; }
     WindowHandle consoleWindowHandle() const { return consoleWindow; }
+    bool usesConsoleAgent() const { return agent_ != nullptr; }
     NativeHandle consoleOutputHandle() const { return consoleOutput; }
 
 private:
@@ -79,6 +81,9 @@ private:
     void resizeConsole();
     void rebuildRenderer();
 
+    // The console this widget runs in: the process's own when it was free, else a console
+    // agent's, whose ports then stand in for the process's console ports in platform_.
+    std::unique_ptr<AgentConsole> agent_;
     Platform platform_;
 
     // The instance's fields, in their documented order.

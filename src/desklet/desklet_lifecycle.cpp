@@ -1,8 +1,11 @@
 // Construction and destruction of a desklet: the hidden console and the lock it owns, loading
 // and saving its settings.
+#include <exception>
 #include <stdexcept>
+#include <string>
 
 #include "console/child_process.h"
+#include "console/console_agents.h"
 #include "console/console_host.h"
 #include "desklet/desklet.h"
 #include "desklet/desklet_hold.h"
@@ -25,10 +28,35 @@ constexpr char kConsoleAllocationError[] =
     "this desklets along with other instances of the same desklet or with other desklets which "
     "allocate a console.";
 
+// The process's own console when it can have one; otherwise a console agent of the widget's
+// own. Null: the process's console was allocated.
+std::unique_ptr<AgentConsole> claimConsole(const Platform& platform) {
+    if (platform.console.allocate())
+        return nullptr;
+    try {
+        return platform.agents.start();
+    } catch (const std::exception& e) {
+        throw std::runtime_error(
+            std::string(kConsoleAllocationError) +
+            " Starting a console agent for this widget failed too: " + e.what());
+    }
+}
+
+Platform consolePlatform(const Platform& platform, AgentConsole* agent) {
+    if (agent == nullptr)
+        return platform;
+    return Platform{agent->console(), agent->screen(),   agent->processes(), platform.ui,
+                    platform.host,    platform.profile,  platform.graphics,  platform.locks,
+                    agent->input(),   platform.keyboard, platform.agents};
+}
+
 }  // namespace
 
 Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle window)
-    : platform_(platform), instance(instance), window(window) {
+    : agent_(claimConsole(platform)),
+      platform_(consolePlatform(platform, agent_.get())),
+      instance(instance),
+      window(window) {
     allocateConsole();
     // A failure from here on must not leave the process holding the console, or no later
     // widget could be created in this host.
@@ -40,7 +68,10 @@ Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle
 
 Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle window,
                  const std::string& iniFile, const std::string& iniSection)
-    : platform_(platform), instance(instance), window(window) {
+    : agent_(claimConsole(platform)),
+      platform_(consolePlatform(platform, agent_.get())),
+      instance(instance),
+      window(window) {
     allocateConsole();
     ScopeGuard undo([this] { teardown(); });
     loadSettings(iniFile, iniSection);
@@ -81,10 +112,9 @@ void Desklet::teardown() noexcept {
     releaseConsole();
 }
 
+// The console itself is already the desklet's (claimConsole); this takes its handles.
 void Desklet::allocateConsole() {
     ConsoleHost& console = platform_.console;
-    if (!console.allocate())
-        throw std::runtime_error(kConsoleAllocationError);
     ScopeGuard undo([this] { releaseConsole(); });
     consoleWindow = console.window();
     console.hide(consoleWindow);

@@ -13,6 +13,7 @@ class Graphics;
 class LockFactory;
 class ConsoleInput;
 class Keyboard;
+class ConsoleAgents;
 
 struct Platform {
     ConsoleHost& console;
@@ -25,6 +26,7 @@ struct Platform {
     LockFactory& locks;
     ConsoleInput& input;
     Keyboard& keyboard;
+    ConsoleAgents& agents;
 };
 
 }  // namespace tideglass

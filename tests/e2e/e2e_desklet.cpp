@@ -13,12 +13,6 @@
 
 namespace {
 
-const char kConsoleTaken[] =
-    "An exception occured: could not allocate a new console, probably because the current "
-    "process already have one. Windows doesn't allow more than one console to be allocated per "
-    "process, so you can't use this desklets along with other instances of the same desklet or "
-    "with other desklets which allocate a console.";
-
 bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
     return host::pumpUntil(done, timeoutMs);
 }
@@ -59,36 +53,6 @@ TEST_F(Desklet, CreationStartsTheInterpreterInAHiddenConsole) {
     EXPECT_FALSE(IsWindowVisible(console));
     EXPECT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
     EXPECT_TRUE(widget.boxes().boxes().empty());
-}
-
-TEST_F(Desklet, SecondInstanceShowsConsoleErrorAndIsRemoved) {
-    ASSERT_NE(widget.create(), nullptr);
-    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
-    const DWORD firstChild = e2e::childProcesses().front();
-    HWND second = CreateWindowExA(0, "STATIC", "second", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    widget.recorder().clear();
-
-    void* failed = widget.entry().OnCreate(second, widget.module(), nullptr, nullptr);
-
-    EXPECT_EQ(failed, nullptr);
-    ASSERT_TRUE(widget.boxes().waitFor(1, 3000));
-    ASSERT_EQ(widget.boxes().boxes().size(), 1u);
-    EXPECT_EQ(widget.boxes().boxes()[0].caption, "Tideglass Desklet");
-    EXPECT_EQ(widget.boxes().boxes()[0].text, kConsoleTaken);
-    EXPECT_EQ(std::string(kConsoleTaken).size(),
-              std::string("An exception occured: ").size() + 288);
-    EXPECT_EQ(widget.recorder().names(),
-              (std::vector<std::string>{"DeskletSetStatic", "DeskletRemove"}));
-    host::HostCall removed;
-    ASSERT_TRUE(widget.recorder().last("DeskletRemove", removed));
-    EXPECT_EQ(removed.window, second);
-
-    // The first widget keeps working.
-    EXPECT_TRUE(e2e::processRunning(firstChild));
-    runTicks(2);
-    EXPECT_TRUE(e2e::processRunning(firstChild));
-    DestroyWindow(second);
 }
 
 TEST_F(Desklet, DestroyEndsTheChildAndFreesTheConsole) {

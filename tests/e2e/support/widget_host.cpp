@@ -7,10 +7,6 @@
 
 namespace e2e {
 
-namespace {
-WidgetHost* gCurrent = nullptr;
-}
-
 WidgetHost::WidgetHost() {
     static bool registered = false;
     if (!registered) {
@@ -23,7 +19,7 @@ WidgetHost::WidgetHost() {
     }
     window_ = CreateWindowExA(0, "TideglassTestWidget", "widget", WS_POPUP, 0, 0, 100, 100, nullptr,
                               nullptr, GetModuleHandleA(nullptr), nullptr);
-    gCurrent = this;
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     host::HostRecorder::instance().clear();
     host::HostRecorder::instance().onOverlay = nullptr;
     host::HostRecorder::instance().onAddPropertySheet = nullptr;
@@ -35,7 +31,6 @@ WidgetHost::~WidgetHost() {
         DestroyWindow(window_);
     host::HostRecorder::instance().onOverlay = nullptr;
     host::HostRecorder::instance().onAddPropertySheet = nullptr;
-    gCurrent = nullptr;
 }
 
 void* WidgetHost::create(const char* iniFile, const char* iniSection) {
@@ -86,8 +81,8 @@ host::KeySink WidgetHost::keySink() {
 }
 
 LRESULT CALLBACK WidgetHost::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WidgetHost* self = gCurrent;
-    if (self != nullptr && window == self->window_) {
+    auto* self = reinterpret_cast<WidgetHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self != nullptr) {
         if (message == WM_TIMER && wParam == 1)
             self->ticks_.push_back(GetTickCount());
         // A host hands every message of the widget's window to the plug-in.

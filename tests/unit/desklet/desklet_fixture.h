@@ -11,6 +11,7 @@
 
 #include "desklet/desklet.h"
 #include "fakes/fake_console.h"
+#include "fakes/fake_console_agents.h"
 #include "fakes/fake_host.h"
 #include "fakes/fake_keyboard.h"
 #include "fakes/fake_lock.h"
@@ -91,8 +92,9 @@ protected:
     fakes::FakeLockFactory locks;
     fakes::FakeConsoleInput input;
     fakes::FakeKeyboard keyboard;
-    Platform platform{console, screen,   processes, ui,    host,
-                      profile, graphics, locks,     input, keyboard};
+    fakes::FakeConsoleAgents agents;
+    Platform platform{console,  screen, processes, ui,       host,  profile,
+                      graphics, locks,  input,     keyboard, agents};
 };
 
 }  // namespace tideglass::desklet_test

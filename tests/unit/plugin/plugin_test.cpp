@@ -2,7 +2,9 @@
 // order in which the configuration pages reach the host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -87,8 +89,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console, screen,   processes, ui,    host,
-                         saved,   graphics, locks,     input, keyboard};
+    Platform withProfile{console,  screen, processes, ui,       host,  saved,
+                         graphics, locks,  input,     keyboard, agents};
     struct Case {
         const char* file;
         const char* section;
@@ -106,14 +108,43 @@ TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     }
 }
 
-TEST_F(PluginEntry, ConsoleAlreadyTakenIsReportedAndTheWidgetRemoved) {
+TEST_F(PluginEntry, ConsoleTakenAndNoAgentIsReportedAndTheWidgetRemoved) {
     console.allocateFails = true;
+    agents.failure = "rundll32 ended at once";
     EXPECT_EQ(createDesklet(platform, widget, instance, "file.ini", "Desklet"), nullptr);
+    EXPECT_EQ(agents.starts, 1);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Tideglass Desklet");
-    EXPECT_EQ(ui.boxes[0].text, kConsoleTaken);
+    EXPECT_EQ(ui.boxes[0].text, std::string(kConsoleTaken) +
+                                    " Starting a console agent for this widget failed too: "
+                                    "rundll32 ended at once");
     EXPECT_EQ(host.names(), (std::vector<std::string>{"setStatic", "remove"}));
     EXPECT_EQ(host.last("remove")->window, widget);
+}
+
+// A widget whose process has a console runs in an agent's: its child starts there, its console
+// is sized and read there, and its keys go there; the process's own console is left alone.
+TEST_F(PluginEntry, ConsoleTakenRunsTheWidgetInAConsoleAgent) {
+    console.allocateFails = true;
+    agents.next = std::make_unique<fakes::FakeAgentConsole>();
+    fakes::FakeAgentConsole& agent = *agents.next;
+    std::unique_ptr<Desklet> desklet(createDesklet(platform, widget, instance, nullptr, nullptr));
+    ASSERT_NE(desklet, nullptr);
+    EXPECT_TRUE(desklet->usesConsoleAgent());
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(agent.processList.creations.size(), 1u);
+    EXPECT_TRUE(processes.creations.empty());
+    EXPECT_EQ(agent.screenBuffer.bufferSizeCalls.size(), 1u);
+    EXPECT_TRUE(screen.bufferSizeCalls.empty());
+    EXPECT_EQ(desklet->consoleWindowHandle(), agent.consoleHost.consoleWindow);
+    desklet->processMessage(kWmKeyDown, 'A', 0x001E0001);
+    EXPECT_FALSE(agent.consoleInput.written.empty());
+    EXPECT_TRUE(input.written.empty());
+    std::vector<std::string> agentLog;
+    agent.consoleHost.log = &agentLog;
+    desklet.reset();  // and the agent with it
+    EXPECT_NE(std::find(agentLog.begin(), agentLog.end(), "freeConsole"), agentLog.end());
+    EXPECT_TRUE(console.calls.size() == 1) << "only the process's failed allocation";
 }
 
 TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
@@ -127,8 +158,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console, screen,   processes, oddUi, host,
-                 profile, graphics, locks,     input, keyboard};
+    Platform odd{console,  screen, processes, oddUi,    host,  profile,
+                 graphics, locks,  input,     keyboard, agents};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
@@ -137,8 +168,8 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
 
 TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     BoxlessUserInterface boxless;
-    Platform failing{console, screen,   processes, boxless, host,
-                     profile, graphics, locks,     input,   keyboard};
+    Platform failing{console,  screen, processes, boxless,  host,  profile,
+                     graphics, locks,  input,     keyboard, agents};
     boxless.timerFails = true;
     EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
     EXPECT_EQ(host.names().back(), "remove");

@@ -7,6 +7,7 @@
 #include "desklet/desklet.h"
 #include "platform/win32/dll/module.h"
 #include "platform/win32/host_table.h"
+#include "platform/win32/win32_console_agents.h"
 #include "plugin/plugin.h"
 
 using tideglass::Desklet;
@@ -68,6 +69,15 @@ int WINAPI OnAddPropertySheets(void* desklet, int) noexcept {
                                             static_cast<Desklet*>(desklet));
     } catch (...) {
         return 0;
+    }
+}
+
+// Not for hosts: the console agent's process, started as `rundll32 <this DLL>,ConsoleAgent ...`
+// for a widget whose host process already has a console.
+void CALLBACK ConsoleAgent(HWND, HINSTANCE, LPSTR arguments, int) noexcept {
+    try {
+        tideglass::win32::runConsoleAgent(arguments);
+    } catch (...) {
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/win32/gdi_graphics.h"
 #include "platform/win32/host_table.h"
 #include "platform/win32/win32_console.h"
+#include "platform/win32/win32_console_agents.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_lock.h"
 #include "platform/win32/win32_page_procedures.h"
@@ -13,7 +14,8 @@
 namespace tideglass::win32 {
 
 // Function-local statics: built on first use, after DllMain has filled the host table, and
-// shared by every desklet of the process (there can be only one at a time anyway: one console).
+// shared by every desklet of the process. Only the first widget has the process's console; the
+// others run theirs in console agents.
 const Platform& modulePlatform() {
     static Win32ConsoleHost console;
     static Win32ScreenBuffer screen;
@@ -24,9 +26,10 @@ const Platform& modulePlatform() {
     static Win32LockFactory locks;
     static Win32ConsoleInput input;
     static Win32Keyboard keyboard;
-    static const Platform platform{console, screen,  processes, moduleUserInterface(),
-                                   host,    profile, graphics,  locks,
-                                   input,   keyboard};
+    static Win32ConsoleAgents agents;
+    static const Platform platform{console, screen,   processes, moduleUserInterface(),
+                                   host,    profile,  graphics,  locks,
+                                   input,   keyboard, agents};
     return platform;
 }
 

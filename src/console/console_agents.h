@@ -1,0 +1,40 @@
+// Console port, part four: a console of the widget's own in a companion process, for a widget
+// whose host process already has a console (Windows gives a process only one). The agent's
+// console is reached through the same ports as the process's own.
+#pragma once
+
+#include <memory>
+
+namespace tideglass {
+
+class ConsoleHost;
+class ScreenBuffer;
+class ConsoleInput;
+class Processes;
+
+class AgentConsole {
+public:
+    AgentConsole() = default;
+    AgentConsole(const AgentConsole&) = delete;
+    AgentConsole& operator=(const AgentConsole&) = delete;
+    virtual ~AgentConsole() = default;  // ends the agent, its console and its programs
+
+    virtual ConsoleHost& console() = 0;
+    virtual ScreenBuffer& screen() = 0;
+    virtual ConsoleInput& input() = 0;
+    virtual Processes& processes() = 0;
+};
+
+class ConsoleAgents {
+public:
+    ConsoleAgents() = default;
+    ConsoleAgents(const ConsoleAgents&) = delete;
+    ConsoleAgents& operator=(const ConsoleAgents&) = delete;
+    virtual ~ConsoleAgents() = default;
+
+    // Starts an agent with a hidden console of its own. Throws std::runtime_error saying why
+    // it could not.
+    virtual std::unique_ptr<AgentConsole> start() = 0;
+};
+
+}  // namespace tideglass

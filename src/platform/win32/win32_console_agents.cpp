@@ -1,0 +1,427 @@
+// The widget's side of a console agent: starting it, and the console, screen, input and process
+// ports over the shared block. Reads come from what the agent last published, so a tick costs
+// a copy of memory and no console call; commands are queued and the agent is woken.
+#include "platform/win32/win32_console_agents.h"
+
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "console/agent_channel.h"
+#include "console/console_host.h"
+#include "console/console_input.h"
+#include "console/screen_buffer.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_processes.h"
+
+namespace tideglass::win32 {
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 15000;
+constexpr DWORD kRequestTimeoutMs = 15000;
+constexpr DWORD kQuitTimeoutMs = 3000;
+// Codes of this module's own (bit 29: not the system's) for what only the agent can go through.
+constexpr uint32_t kAgentEnded = 0x20000001;
+constexpr uint32_t kAgentNotStarted = 0x20000002;
+
+struct MappedViewTraits {
+    using pointer = void*;
+    static pointer none() noexcept { return nullptr; }
+    static bool isNone(pointer p) noexcept { return p == nullptr; }
+    static void close(pointer p) noexcept { ::UnmapViewOfFile(p); }
+};
+using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+
+std::wstring moduleFileName() {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCWSTR>(&moduleFileName), &module);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(module, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// rundll32 of the caller's own kind: a 32-bit process on 64-bit Windows is redirected from the
+// system folder to the 32-bit one.
+std::wstring rundll32Path() {
+    wchar_t folder[MAX_PATH] = L"";
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return L"rundll32.exe";
+    return std::wstring(folder) + L"\\rundll32.exe";
+}
+
+UniqueKernelHandle inheritableCopy(HANDLE handle, DWORD access, DWORD options) {
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &copy, access,
+                           TRUE, options))
+        return UniqueKernelHandle();
+    return UniqueKernelHandle(copy);
+}
+
+std::string systemText(DWORD error) {
+    Win32Processes processes;
+    std::string text = processes.errorText(error);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+// One running agent: its process, the shared block and the two events.
+class AgentProcess {
+public:
+    // Throws std::runtime_error saying what failed.
+    AgentProcess() {
+        mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            DWORD(sizeof(agent::Block)), nullptr));
+        if (!mapping_)
+            throw std::runtime_error("no shared memory for the agent: " +
+                                     systemText(::GetLastError()));
+        view_.reset(::MapViewOfFile(mapping_.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        if (!view_ || !agent::initialize(view_.get(), sizeof(agent::Block)))
+            throw std::runtime_error("no shared memory for the agent: " +
+                                     systemText(::GetLastError()));
+        block_ = static_cast<agent::Block*>(view_.get());
+        wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        reply_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!wake_ || !reply_)
+            throw std::runtime_error("no events for the agent: " + systemText(::GetLastError()));
+        launch();
+    }
+    ~AgentProcess() { stop(); }
+    AgentProcess(const AgentProcess&) = delete;
+    AgentProcess& operator=(const AgentProcess&) = delete;
+
+    agent::Block& block() { return *block_; }
+    bool running() const {
+        return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+    }
+    void wake() { ::SetEvent(wake_.get()); }
+
+    // Queues a command and wakes the agent; a full queue drops it (the agent has stopped
+    // taking commands, or a paste outran it).
+    void send(const agent::Command& command) {
+        if (agent::push(*block_, command))
+            wake();
+    }
+
+    // Hands the request in the block to the agent and waits for its answer; false when the
+    // agent ended or did not answer in time (it is then ended).
+    bool request(agent::RequestKind kind) {
+        ::ResetEvent(reply_.get());
+        block_->request.store(uint32_t(kind), std::memory_order_release);
+        wake();
+        HANDLE waits[] = {reply_.get(), process_.get()};
+        const DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, kRequestTimeoutMs);
+        if (result == WAIT_OBJECT_0)
+            return true;
+        ::TerminateProcess(process_.get(), 1);
+        return false;
+    }
+
+    void stop() noexcept {
+        if (!process_)
+            return;
+        agent::Command quit;
+        quit.kind = uint32_t(agent::CommandKind::Quit);
+        send(quit);
+        if (::WaitForSingleObject(process_.get(), kQuitTimeoutMs) != WAIT_OBJECT_0)
+            ::TerminateProcess(process_.get(), 1);
+        process_.reset();
+    }
+
+private:
+    void launch() {
+        UniqueKernelHandle self;
+        HANDLE selfCopy = nullptr;
+        if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
+                              &selfCopy, SYNCHRONIZE | PROCESS_DUP_HANDLE, TRUE, 0))
+            self.reset(selfCopy);
+        UniqueKernelHandle mapping = inheritableCopy(mapping_.get(), 0, DUPLICATE_SAME_ACCESS);
+        UniqueKernelHandle wake = inheritableCopy(wake_.get(), 0, DUPLICATE_SAME_ACCESS);
+        UniqueKernelHandle reply = inheritableCopy(reply_.get(), 0, DUPLICATE_SAME_ACCESS);
+        if (!self || !mapping || !wake || !reply)
+            throw std::runtime_error("could not hand the agent its handles: " +
+                                     systemText(::GetLastError()));
+
+        const std::wstring dll = moduleFileName();
+        if (dll.empty())
+            throw std::runtime_error("the plug-in's own file name is not known");
+        wchar_t handles[128];
+        std::swprintf(handles, 128, L" %llx %llx %llx %llx",
+                      static_cast<unsigned long long>(uintptr_t(mapping.get())),
+                      static_cast<unsigned long long>(uintptr_t(wake.get())),
+                      static_cast<unsigned long long>(uintptr_t(reply.get())),
+                      static_cast<unsigned long long>(uintptr_t(self.get())));
+        const std::wstring rundll32 = rundll32Path();
+        std::wstring commandLine = L"\"" + rundll32 + L"\" \"" + dll + L"\",ConsoleAgent" + handles;
+
+        // Only these four handles go to the agent, not every inheritable handle of the host.
+        HANDLE inherited[] = {mapping.get(), wake.get(), reply.get(), self.get()};
+        SIZE_T listSize = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
+        std::vector<unsigned char> listMemory(listSize);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listMemory.data());
+        const bool listed =
+            listSize != 0 && ::InitializeProcThreadAttributeList(list, 1, 0, &listSize) &&
+            ::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                        sizeof inherited, nullptr, nullptr);
+        STARTUPINFOEXW startup{};
+        startup.StartupInfo.cb = listed ? sizeof startup : sizeof startup.StartupInfo;
+        startup.lpAttributeList = listed ? list : nullptr;
+        PROCESS_INFORMATION info{};
+        // No console of the host's: the agent allocates its own, hidden.
+        const DWORD flags = DETACHED_PROCESS | (listed ? EXTENDED_STARTUPINFO_PRESENT : 0);
+        const BOOL created =
+            ::CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
+                             nullptr, nullptr, &startup.StartupInfo, &info);
+        const DWORD error = ::GetLastError();
+        if (listed)
+            ::DeleteProcThreadAttributeList(list);
+        if (!created)
+            throw std::runtime_error("could not start " +
+                                     std::string(rundll32.begin(), rundll32.end()) + ": " +
+                                     systemText(error));
+        ::CloseHandle(info.hThread);
+        process_.reset(info.hProcess);
+
+        HANDLE waits[] = {reply_.get(), process_.get()};
+        const DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs);
+        if (result != WAIT_OBJECT_0 || block_->ready.load() == 0) {
+            ::TerminateProcess(process_.get(), 1);
+            process_.reset();
+            throw std::runtime_error(
+                result == WAIT_OBJECT_0 + 1
+                    ? "the console agent ended before its console was ready"
+                    : "the console agent did not get its console ready in time");
+        }
+    }
+
+    UniqueKernelHandle mapping_;
+    UniqueMappedView view_;
+    agent::Block* block_ = nullptr;
+    UniqueKernelHandle wake_;
+    UniqueKernelHandle reply_;
+    UniqueKernelHandle process_;
+};
+
+// The widget's view of one agent across its restarts: the ports the desklet works through.
+class Connection final : public AgentConsole,
+                         private ConsoleHost,
+                         private ScreenBuffer,
+                         private ConsoleInput {
+public:
+    Connection() : agent_(std::make_unique<AgentProcess>()), snapshot_(new agent::Snapshot) {}
+
+    tideglass::ConsoleHost& console() override { return *this; }
+    tideglass::ScreenBuffer& screen() override { return *this; }
+    tideglass::ConsoleInput& input() override { return *this; }
+    tideglass::Processes& processes() override { return processes_; }
+
+private:
+    // ---- console host: the agent already holds its console; releasing it ends the agent.
+    bool allocate() override { return true; }
+    WindowHandle window() override {
+        return agent_
+                   ? reinterpret_cast<WindowHandle>(uintptr_t(agent_->block().consoleWindow.load()))
+                   : nullptr;
+    }
+    void hide(WindowHandle) override {}
+    void installControlHandler() override {}
+    void removeControlHandler() override {}
+    // The desklet's console handles stand for the agent's console; nothing to close.
+    NativeHandle standardInput() override { return this; }
+    NativeHandle standardOutput() override { return this; }
+    void closeHandle(NativeHandle) override {}
+    void release() override { agent_.reset(); }
+
+    // ---- screen buffer
+    bool info(NativeHandle, ScreenInfo& out) override {
+        if (!agent_)
+            return false;
+        agent::Block& block = agent_->block();
+        if (agent::read(block, *snapshot_) == agent::ReadResult::Damaged)
+            return false;
+        // The agent reads the console for the next tick while this one draws.
+        block.readWanted.store(1, std::memory_order_release);
+        agent_->wake();
+        if (snapshot_->sequence == 0)
+            return false;
+        out = snapshot_->screen;
+        return true;
+    }
+    int32_t readWindow(NativeHandle, const ScreenInfo& screen, int32_t columns, int32_t rows,
+                       char* characters, uint16_t* attributes) override {
+        if (!agent_ || snapshot_->sequence == 0 || columns <= 0 || rows <= 0)
+            return 0;
+        agent_->block().gridColumns.store(columns, std::memory_order_relaxed);
+        agent_->block().gridRows.store(rows, std::memory_order_relaxed);
+        const size_t cells = size_t(columns) * size_t(rows);
+        wide_.resize(cells);
+        agent::copyRectangle(*snapshot_, screen.windowLeft, screen.windowTop, columns, rows,
+                             wide_.data(), attributes);
+        for (size_t i = 0; i < cells; ++i)
+            characters[i] = static_cast<char>(wide_[i]);
+        return rows;
+    }
+    CellSize largestWindow(NativeHandle) override {
+        if (!agent_)
+            return CellSize{};
+        const agent::Block& block = agent_->block();
+        auto clamp16 = [](int32_t v) { return int16_t(v < 0 ? 0 : v > 0x7FFF ? 0x7FFF : v); };
+        return CellSize{clamp16(block.largestColumns.load()), clamp16(block.largestRows.load())};
+    }
+    void setBufferSize(NativeHandle, int16_t columns, int16_t rows) override {
+        bufferSize_ = command(agent::CommandKind::BufferSize, columns, rows, 0, 0);
+        send(*bufferSize_);
+    }
+    void setWindow(NativeHandle, int16_t left, int16_t top, int16_t right,
+                   int16_t bottom) override {
+        windowRect_ = command(agent::CommandKind::Window, left, top, right, bottom);
+        send(*windowRect_);
+    }
+    void setOutputCodePage(uint32_t codePage) override {
+        codePage_ = command(agent::CommandKind::OutputCodePage, int32_t(codePage), 0, 0, 0);
+        send(*codePage_);
+    }
+    uint32_t oemCodePage() override { return ::GetOEMCP(); }
+    uint32_t ansiCodePage() override { return ::GetACP(); }
+
+    // ---- input
+    void write(NativeHandle, const KeyEvent& event) override { send(agent::keyCommand(event)); }
+    bool processedInput(NativeHandle) override { return snapshot_->processedInput; }
+    bool raise(ControlSignal signal) override {
+        if (!agent_ || !agent_->running())
+            return false;
+        agent::Block& block = agent_->block();
+        block.signal = int32_t(signal);
+        return agent_->request(agent::RequestKind::RaiseSignal) && block.signalRaised != 0;
+    }
+
+    static agent::Command command(agent::CommandKind kind, int32_t a, int32_t b, int32_t c,
+                                  int32_t d) {
+        agent::Command result;
+        result.kind = uint32_t(kind);
+        result.values[0] = a;
+        result.values[1] = b;
+        result.values[2] = c;
+        result.values[3] = d;
+        return result;
+    }
+    void send(const agent::Command& c) {
+        if (agent_)
+            agent_->send(c);
+    }
+
+    // ---- processes: polled, ended and closed here (the agent hands over the child's handles);
+    // started in the agent's console.
+    class AgentProcesses final : public Processes {
+    public:
+        explicit AgentProcesses(Connection& owner) : owner_(owner) {}
+        bool expand(const std::string& text, std::size_t limit, std::string& out) override {
+            return local_.expand(text, limit, out);
+        }
+        uint32_t create(const std::string& commandLine, const std::string& directory,
+                        ProcessRecord& out) override {
+            return owner_.startChild(commandLine, directory, out);
+        }
+        // A child whose agent has gone counts as ended, so the next tick starts the agent again
+        // (or reports that it ended).
+        WaitResult poll(NativeHandle process) override {
+            const WaitResult result = local_.poll(process);
+            if (result == WaitResult::Running && !owner_.agentRunning()) {
+                local_.terminate(process, 1);
+                return WaitResult::Ended;
+            }
+            return result;
+        }
+        void terminate(NativeHandle process, uint32_t exitCode) override {
+            local_.terminate(process, exitCode);
+        }
+        void closeHandle(NativeHandle handle) override { local_.closeHandle(handle); }
+        std::string errorText(uint32_t code) override {
+            if (code == kAgentEnded)
+                return "the console agent of this widget ended unexpectedly";
+            if (code == kAgentNotStarted)
+                return "the console agent of this widget could not be started again: " +
+                       owner_.startFailure_;
+            return local_.errorText(code);
+        }
+
+    private:
+        Connection& owner_;
+        Win32Processes local_;
+    };
+
+    bool agentRunning() const { return agent_ && agent_->running(); }
+
+    // An agent that died is reported once, as a failed start; the next start brings up a new
+    // agent with the console's size and code page as they were set.
+    uint32_t startChild(const std::string& commandLine, const std::string& directory,
+                        ProcessRecord& out) {
+        if (!agentRunning()) {
+            if (agent_ && !endReported_) {
+                endReported_ = true;
+                return kAgentEnded;
+            }
+            try {
+                agent_.reset();
+                agent_ = std::make_unique<AgentProcess>();
+                snapshot_->sequence = 0;
+                for (const auto& replay : {bufferSize_, windowRect_, codePage_})
+                    if (replay)
+                        send(*replay);
+                endReported_ = false;
+            } catch (const std::exception& e) {
+                startFailure_ = e.what();
+                return kAgentNotStarted;
+            }
+        }
+        if (commandLine.size() >= agent::kMaxText || directory.size() >= agent::kMaxText)
+            return ERROR_FILENAME_EXCED_RANGE;
+        agent::Block& block = agent_->block();
+        commandLine.copy(block.commandLine, commandLine.size());
+        block.commandLine[commandLine.size()] = '\0';
+        directory.copy(block.directory, directory.size());
+        block.directory[directory.size()] = '\0';
+        if (!agent_->request(agent::RequestKind::StartChild))
+            return kAgentEnded;
+        const agent::StartReply reply = block.reply;
+        if (reply.error != 0)
+            return reply.error;
+        out.process = reinterpret_cast<NativeHandle>(uintptr_t(reply.process));
+        out.thread = reinterpret_cast<NativeHandle>(uintptr_t(reply.thread));
+        out.processId = reply.processId;
+        out.threadId = reply.threadId;
+        return 0;
+    }
+
+    std::unique_ptr<AgentProcess> agent_;
+    std::unique_ptr<agent::Snapshot> snapshot_;
+    std::vector<uint16_t> wide_;
+    std::optional<agent::Command> bufferSize_;
+    std::optional<agent::Command> windowRect_;
+    std::optional<agent::Command> codePage_;
+    bool endReported_ = false;
+    std::string startFailure_;
+    AgentProcesses processes_{*this};
+};
+
+}  // namespace
+
+std::unique_ptr<AgentConsole> Win32ConsoleAgents::start() {
+    return std::make_unique<Connection>();
+}
+
+}  // namespace tideglass::win32

@@ -1,0 +1,242 @@
+// Several widgets in one host process: the first has the process's console, the others run
+// theirs in console agents. Each shows its own console, takes its own keys and signals, and
+// goes without disturbing the others; nothing of an agent outlives its widget or its host.
+#include <windows.h>
+#include <gdiplus.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/widget_host.h"
+
+namespace {
+
+bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
+    return host::pumpUntil(done, timeoutMs);
+}
+
+// Every process below `root`, with its image name.
+std::map<DWORD, std::string> descendants(DWORD root) {
+    std::multimap<DWORD, std::pair<DWORD, std::string>> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more;
+             more = Process32Next(snapshot, &entry)) {
+            if (e2e::processRunning(entry.th32ProcessID))
+                children.insert({entry.th32ParentProcessID,
+                                 {entry.th32ProcessID, std::string(entry.szExeFile)}});
+        }
+        CloseHandle(snapshot);
+    }
+    std::map<DWORD, std::string> found;
+    std::vector<DWORD> todo{root};
+    while (!todo.empty()) {
+        const DWORD parent = todo.back();
+        todo.pop_back();
+        auto [first, last] = children.equal_range(parent);
+        for (auto it = first; it != last; ++it) {
+            if (found.emplace(it->second.first, it->second.second).second)
+                todo.push_back(it->second.first);
+        }
+    }
+    return found;
+}
+
+int countNamed(const std::map<DWORD, std::string>& processes, const char* name) {
+    int n = 0;
+    for (const auto& [pid, image] : processes)
+        n += _stricmp(image.c_str(), name) == 0 ? 1 : 0;
+    return n;
+}
+
+// The colour of the middle of the widget's last overlay, 0 before it has one.
+uint32_t middlePixel(HWND widget) {
+    const std::vector<host::HostCall> calls = host::HostRecorder::instance().calls();
+    for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
+        if (it->name == "DeskletSetImageOverlay" && it->window == widget) {
+            auto* image = reinterpret_cast<Gdiplus::Image*>(it->first);
+            auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
+            Gdiplus::Color color;
+            bitmap->GetPixel(int(image->GetWidth() / 2), int(image->GetHeight() / 2), &color);
+            return color.GetValue() & 0xFFFFFF;
+        }
+    }
+    return 0;
+}
+
+// Which of red, green and blue a pixel shows, as the console's colour bits (4, 2, 1).
+int colourBits(uint32_t rgb) {
+    return ((rgb >> 16 & 0xFF) > 0x40 ? 4 : 0) | ((rgb >> 8 & 0xFF) > 0x40 ? 2 : 0) |
+           ((rgb & 0xFF) > 0x40 ? 1 : 0);
+}
+
+class Widgets : public testing::Test {
+protected:
+    // A widget on a fast timer that draws the console's background colours.
+    void* create(e2e::WidgetHost& widget, const std::string& section) {
+        const std::string ini = e2e::tempFile("agents-" + section + ".ini");
+        WritePrivateProfileStringA(section.c_str(), "ignore-bg-colors", "0", ini.c_str());
+        WritePrivateProfileStringA(section.c_str(), "poll-interval", "30", ini.c_str());
+        return widget.create(ini.c_str(), section.c_str());
+    }
+    // Types a line into the widget's interpreter.
+    void run(e2e::WidgetHost& widget, const std::string& line) {
+        widget.typeText(line);
+        widget.typeKey(VK_RETURN);
+    }
+    // Fills the widget's console with a background colour (console colour bits 0-7).
+    void paint(e2e::WidgetHost& widget, int colour) {
+        const char digits[] = "01234567";
+        run(widget, std::string("color ") + digits[colour] + "F");
+        run(widget, "cls");
+    }
+    bool shows(e2e::WidgetHost& widget, int colour) {
+        return waitUntil([&] { return colourBits(middlePixel(widget.window())) == colour; });
+    }
+};
+
+TEST_F(Widgets, ThreeInOneProcessEachRunTheirOwnConsole) {
+    e2e::WidgetHost first, second, third;
+    ASSERT_NE(create(first, "First"), nullptr);
+    ASSERT_NE(create(second, "Second"), nullptr);
+    ASSERT_NE(create(third, "Third"), nullptr);
+    EXPECT_TRUE(first.boxes().boxes().empty());
+    EXPECT_TRUE(waitUntil([] {
+        return countNamed(descendants(GetCurrentProcessId()), "rundll32.exe") == 2 &&
+               countNamed(descendants(GetCurrentProcessId()), "cmd.exe") == 3;
+    })) << "one agent for each widget after the first, one interpreter for each widget";
+
+    // Each console shows what was typed into its own widget.
+    paint(first, 1);
+    paint(second, 2);
+    paint(third, 4);
+    EXPECT_TRUE(shows(first, 1));
+    EXPECT_TRUE(shows(second, 2));
+    EXPECT_TRUE(shows(third, 4));
+    paint(second, 5);
+    EXPECT_TRUE(shows(second, 5));
+    EXPECT_TRUE(shows(first, 1));
+    EXPECT_TRUE(shows(third, 4));
+
+    // Ctrl+C in one widget interrupts only its own program; the others' run to their end.
+    for (e2e::WidgetHost* widget : {&first, &second, &third})
+        run(*widget, "ping -n 4 127.0.0.1");
+    ASSERT_TRUE(waitUntil(
+        [] { return countNamed(descendants(GetCurrentProcessId()), "ping.exe") == 3; }));
+    EXPECT_TRUE(second.pressKey("Ctrl+C"));
+    EXPECT_TRUE(waitUntil(
+        [] { return countNamed(descendants(GetCurrentProcessId()), "ping.exe") == 2; }, 2000));
+    host::pumpFor(300);
+    EXPECT_EQ(countNamed(descendants(GetCurrentProcessId()), "ping.exe"), 2);
+    ASSERT_TRUE(waitUntil(
+        [] { return countNamed(descendants(GetCurrentProcessId()), "ping.exe") == 0; }));
+
+    // The middle one goes with its agent and programs; the others keep working.
+    second.destroy();
+    EXPECT_TRUE(waitUntil(
+        [] { return countNamed(descendants(GetCurrentProcessId()), "rundll32.exe") == 1; }));
+    paint(third, 6);
+    paint(first, 3);
+    EXPECT_TRUE(shows(third, 6));
+    EXPECT_TRUE(shows(first, 3));
+    EXPECT_TRUE(first.boxes().boxes().empty());
+}
+
+// Run by the next test as a host process of its own, which it then ends.
+TEST_F(Widgets, DISABLED_HostProcessWithTwoWidgets) {
+    e2e::WidgetHost first, second;
+    ASSERT_NE(create(first, "First"), nullptr);
+    ASSERT_NE(create(second, "Second"), nullptr);
+    host::pumpFor(120000);
+}
+
+TEST_F(Widgets, EndingTheHostProcessEndsItsAgentsAndTheirPrograms) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string commandLine = std::string("\"") + exe +
+                              "\" --gtest_also_run_disabled_tests "
+                              "--gtest_filter=Widgets.DISABLED_HostProcessWithTwoWidgets";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &info));
+    CloseHandle(info.hThread);
+    std::map<DWORD, std::string> tree;
+    ASSERT_TRUE(waitUntil([&] {
+        tree = descendants(info.dwProcessId);
+        return countNamed(tree, "rundll32.exe") == 1 && countNamed(tree, "cmd.exe") == 2;
+    })) << "the host process's widgets are running";
+    DWORD agent = 0;
+    for (const auto& [pid, image] : tree)
+        if (_stricmp(image.c_str(), "rundll32.exe") == 0)
+            agent = pid;
+    const std::map<DWORD, std::string> agentTree = descendants(agent);
+
+    TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hProcess);
+
+    EXPECT_TRUE(waitUntil([&] {
+        if (e2e::processRunning(agent))
+            return false;
+        for (const auto& [pid, image] : agentTree)
+            if (e2e::processRunning(pid))
+                return false;
+        return true;
+    })) << "the agent and every program in its console";
+    // The in-process widget's interpreter is not the agent's business.
+    for (const auto& [pid, image] : tree) {
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+    }
+}
+
+// A widget whose agent cannot start (its DLL has gone from where the host loaded it) is
+// reported and removed as a widget without a console always was; the first keeps working.
+TEST_F(Widgets, AgentThatCannotStartIsReportedAndTheWidgetRemoved) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string folder(exe);
+    folder.resize(folder.find_last_of('\\') + 1);
+    const std::string copy = e2e::tempFile("tideglass-vanishing.dll");
+    ASSERT_TRUE(CopyFileA((folder + "tideglass.dll").c_str(), copy.c_str(), FALSE));
+
+    e2e::WidgetHost first;
+    ASSERT_NE(create(first, "First"), nullptr);
+    {
+        host::PluginLibrary plugin(copy);
+        ASSERT_TRUE(plugin.loaded()) << plugin.problem();
+        const std::string moved = copy + ".moved";
+        DeleteFileA(moved.c_str());
+        ASSERT_TRUE(MoveFileA(copy.c_str(), moved.c_str()));
+        HWND second = CreateWindowExA(0, "STATIC", "second", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                      nullptr, nullptr, nullptr);
+        EXPECT_EQ(plugin.entry().OnCreate(second, plugin.module(), nullptr, nullptr), nullptr);
+        ASSERT_TRUE(first.boxes().waitFor(1, 20000));
+        EXPECT_EQ(first.boxes().boxes()[0].text.rfind(
+                      "An exception occured: could not allocate a new console", 0),
+                  0u)
+            << first.boxes().boxes()[0].text;
+        host::HostCall removed;
+        ASSERT_TRUE(first.recorder().last("DeskletRemove", removed));
+        EXPECT_EQ(removed.window, second);
+        DestroyWindow(second);
+        MoveFileA(moved.c_str(), copy.c_str());
+    }
+    paint(first, 2);
+    EXPECT_TRUE(shows(first, 2));
+    EXPECT_EQ(countNamed(descendants(GetCurrentProcessId()), "rundll32.exe"), 0);
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+#include "fakes/fake_console_agents.h"
+
+#include <stdexcept>
+
+namespace tideglass::fakes {
+
+std::unique_ptr<AgentConsole> FakeConsoleAgents::start() {
+    ++starts;
+    if (!next)
+        throw std::runtime_error(failure);
+    return std::move(next);
+}
+
+}  // namespace tideglass::fakes

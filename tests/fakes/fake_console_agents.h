@@ -1,0 +1,37 @@
+// Console agents for the core's tests: a start that fails with a reason, or hands out an agent
+// whose console, screen, input and processes are fakes of their own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "console/console_agents.h"
+#include "fakes/fake_console.h"
+#include "fakes/fake_processes.h"
+
+namespace tideglass::fakes {
+
+class FakeAgentConsole : public AgentConsole {
+public:
+    ConsoleHost& console() override { return consoleHost; }
+    ScreenBuffer& screen() override { return screenBuffer; }
+    ConsoleInput& input() override { return consoleInput; }
+    Processes& processes() override { return processList; }
+
+    FakeConsoleHost consoleHost;
+    FakeScreenBuffer screenBuffer;
+    FakeConsoleInput consoleInput;
+    FakeProcesses processList;
+};
+
+class FakeConsoleAgents : public ConsoleAgents {
+public:
+    // Hands out `next` (one agent); throws `failure` when there is none.
+    std::unique_ptr<AgentConsole> start() override;
+
+    std::unique_ptr<FakeAgentConsole> next;
+    std::string failure = "no agent in this test";
+    int starts = 0;
+};
+
+}  // namespace tideglass::fakes
