@@ -1,0 +1,105 @@
+// The block a widget shares with its console agent: whatever either side finds there, a damaged
+// or hostile other side can make it read or write nothing out of bounds.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "console/agent_channel.h"
+
+namespace tideglass::agent {
+namespace {
+
+class AgentChannel : public ::testing::Test {
+protected:
+    AgentChannel() : memory(new unsigned char[sizeof(Block)]) {
+        EXPECT_TRUE(initialize(memory.get(), sizeof(Block)));
+        block = attach(memory.get(), sizeof(Block));
+    }
+    void publishGrid(int32_t columns, int32_t rows) {
+        std::vector<uint16_t> cells(size_t(columns) * size_t(rows));
+        for (size_t i = 0; i < cells.size(); ++i)
+            cells[i] = uint16_t('a' + i % 26);
+        ScreenInfo screen;
+        screen.windowLeft = 10;
+        screen.windowTop = 100;
+        publish(*block, screen, true, columns, rows, cells.data(), cells.data());
+    }
+    std::unique_ptr<unsigned char[]> memory;
+    Block* block = nullptr;
+    std::unique_ptr<Snapshot> snapshot = std::make_unique<Snapshot>();
+};
+
+TEST_F(AgentChannel, OnlyABlockOfThisLayoutIsAttached) {
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(attach(memory.get(), sizeof(Block) - 1), nullptr);
+    block->version = kVersion + 1;
+    EXPECT_EQ(attach(memory.get(), sizeof(Block)), nullptr);
+}
+
+TEST_F(AgentChannel, ReadsTheLastPublishedScreenOnceAndCopiesAnyRectangleOfIt) {
+    EXPECT_EQ(read(*block, *snapshot), ReadResult::Unchanged) << "nothing published yet";
+    publishGrid(4, 3);
+    EXPECT_EQ(read(*block, *snapshot), ReadResult::Copied);
+    EXPECT_EQ(read(*block, *snapshot), ReadResult::Unchanged);
+    uint16_t characters[6], attributes[6];
+    copyRectangle(*snapshot, 12, 101, 3, 2, characters, attributes);  // from (2, 1), one past
+    EXPECT_EQ(std::vector<uint16_t>(characters, characters + 6),
+              (std::vector<uint16_t>{'g', 'h', ' ', 'k', 'l', ' '}));
+    EXPECT_EQ(attributes[2], kBlankAttribute);
+}
+
+// Sizes no agent publishes, and origins that would reach outside the published cells.
+TEST_F(AgentChannel, DamagedSizesAreRefusedAndFarOriginsReadBlank) {
+    publishGrid(4, 3);
+    for (auto [columns, rows] : {std::pair{-1, 3}, {70000, 1}, {300, 300}, {INT_MAX, INT_MAX}}) {
+        block->columns = columns;
+        block->rows = rows;
+        block->sequence += 2;
+        EXPECT_EQ(read(*block, *snapshot), ReadResult::Damaged) << columns << " x " << rows;
+    }
+    block->sequence += 1;
+    EXPECT_EQ(read(*block, *snapshot), ReadResult::Busy) << "caught while being written";
+
+    publishGrid(4, 3);
+    ASSERT_EQ(read(*block, *snapshot), ReadResult::Copied);
+    std::vector<uint16_t> characters(4), attributes(4);
+    for (auto [left, top] : {std::pair{INT_MIN, INT_MIN}, {INT_MAX, 100}, {-32768, 32767}}) {
+        copyRectangle(*snapshot, left, top, 2, 2, characters.data(), attributes.data());
+        EXPECT_EQ(characters, std::vector<uint16_t>(4, uint16_t(' ')));
+    }
+}
+
+TEST_F(AgentChannel, QueueKeepsOrderUpToItsCapacityAndSurvivesDamagedIndices) {
+    Command command, out;
+    for (uint32_t i = 0; i < kQueueCapacity; ++i) {
+        command.values[0] = int32_t(i);
+        ASSERT_TRUE(push(*block, command));
+    }
+    EXPECT_FALSE(push(*block, command)) << "full";
+    for (uint32_t i = 0; i < kQueueCapacity; ++i) {
+        ASSERT_TRUE(pop(*block, out));
+        EXPECT_EQ(out.values[0], int32_t(i));
+    }
+    EXPECT_FALSE(pop(*block, out));
+
+    block->tail = block->head + 5;  // an agent that ran ahead of the widget
+    EXPECT_FALSE(push(*block, command));
+    block->tail = 0;
+    block->head = 3 * kQueueCapacity;  // a widget side that claims more than the queue holds
+    EXPECT_FALSE(pop(*block, out));
+    EXPECT_EQ(block->tail.load(), block->head.load());
+}
+
+TEST(AgentExtent, CoversWindowAndGridWithinTheCellLimit) {
+    EXPECT_EQ(publishedExtent(80, 25, 100, 20).columns, 100);
+    EXPECT_EQ(publishedExtent(80, 25, 100, 20).rows, 25);
+    EXPECT_EQ(publishedExtent(0, -5, 0, 0).columns, 1);
+    const Extent wide = publishedExtent(32767, 9999, 80, 25);
+    EXPECT_EQ(wide.columns, 32767);
+    EXPECT_LE(uint64_t(wide.columns) * uint64_t(wide.rows), kMaxCells);
+}
+
+}  // namespace
+}  // namespace tideglass::agent
