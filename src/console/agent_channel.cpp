@@ -77,8 +77,8 @@ bool pop(Block& block, Command& out) {
     return true;
 }
 
-void publish(Block& block, const ScreenInfo& screen, bool processedInput, int32_t columns,
-             int32_t rows, const uint16_t* characters, const uint16_t* attributes) {
+void publish(Block& block, const ScreenInfo& screen, int32_t columns, int32_t rows,
+             const uint16_t* characters, const uint16_t* attributes) {
     const size_t cells = size_t(std::max(columns, 0)) * size_t(std::max(rows, 0));
     if (cells > kMaxCells)
         return;
@@ -86,7 +86,6 @@ void publish(Block& block, const ScreenInfo& screen, bool processedInput, int32_
     block.sequence.store(sequence | 1, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);
     block.screen = screen;
-    block.processedInput.store(processedInput ? 1 : 0, std::memory_order_relaxed);
     block.columns = columns;
     block.rows = rows;
     std::memcpy(block.characters, characters, cells * sizeof(uint16_t));
@@ -110,7 +109,6 @@ ReadResult read(const Block& block, Snapshot& out) {
         return ReadResult::Damaged;
     const size_t cells = size_t(columns) * size_t(rows);
     out.screen = block.screen;
-    out.processedInput = block.processedInput.load(std::memory_order_relaxed) != 0;
     std::memcpy(out.characters, block.characters, cells * sizeof(uint16_t));
     std::memcpy(out.attributes, block.attributes, cells * sizeof(uint16_t));
     std::atomic_thread_fence(std::memory_order_acquire);

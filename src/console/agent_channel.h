@@ -40,7 +40,7 @@ struct Command {
 Command keyCommand(const KeyEvent& event);
 KeyEvent keyOf(const Command& command);
 
-enum class RequestKind : uint32_t { None = 0, StartChild, RaiseSignal };
+enum class RequestKind : uint32_t { None = 0, StartChild, RaiseSignal, InputMode };
 
 // Replies to a start: the child's handles as the host process sees them.
 struct StartReply {
@@ -71,7 +71,6 @@ struct Block {
     // Agent to widget: the last read of the console, under `sequence` (odd while it is being
     // written).
     std::atomic<uint32_t> sequence;
-    std::atomic<uint32_t> processedInput;
     ScreenInfo screen;
     int32_t columns;  // the published rectangle, from the window's top-left cell
     int32_t rows;
@@ -87,6 +86,7 @@ struct Block {
     std::atomic<uint32_t> request;
     int32_t signal;
     uint32_t signalRaised;
+    uint32_t processedInput;
     char commandLine[kMaxText];
     char directory[kMaxText];
     StartReply reply;
@@ -103,14 +103,13 @@ bool push(Block& block, const Command& command);
 bool pop(Block& block, Command& out);
 
 // Agent side: publishes a read of columns x rows cells (row-major) with the screen it came from.
-void publish(Block& block, const ScreenInfo& screen, bool processedInput, int32_t columns,
-             int32_t rows, const uint16_t* characters, const uint16_t* attributes);
+void publish(Block& block, const ScreenInfo& screen, int32_t columns, int32_t rows,
+             const uint16_t* characters, const uint16_t* attributes);
 
 // The widget's copy of the last published read.
 struct Snapshot {
     uint32_t sequence = 0;  // 0: nothing published yet
     ScreenInfo screen;
-    bool processedInput = true;
     int32_t columns = 0;
     int32_t rows = 0;
     uint16_t characters[kMaxCells];

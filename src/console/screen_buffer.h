@@ -14,6 +14,8 @@ struct ScreenInfo {
     int16_t cursorY = 0;
     int16_t bufferColumns = 0;
     int16_t bufferRows = 0;
+    int16_t windowColumns = 0;  // the window's own size, which may differ from the widget's grid
+    int16_t windowRows = 0;
     bool cursorVisible = true;  // false only when the console says its cursor is hidden
 };
 

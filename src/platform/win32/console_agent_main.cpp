@@ -18,6 +18,13 @@ namespace {
 // A safety net only: the widget wakes the agent for everything it wants.
 constexpr DWORD kIdleWaitMs = 1000;
 
+bool sameScreen(const ScreenInfo& a, const ScreenInfo& b) {
+    return a.windowLeft == b.windowLeft && a.windowTop == b.windowTop && a.cursorX == b.cursorX &&
+           a.cursorY == b.cursorY && a.bufferColumns == b.bufferColumns &&
+           a.bufferRows == b.bufferRows && a.windowColumns == b.windowColumns &&
+           a.windowRows == b.windowRows && a.cursorVisible == b.cursorVisible;
+}
+
 struct MappedView {
     void* view = nullptr;
     ~MappedView() {
@@ -62,7 +69,6 @@ public:
             answerRequest();
             if (block_.readWanted.exchange(0, std::memory_order_acq_rel) != 0)
                 readAndPublish();
-            reapChildren();
         }
     }
 
@@ -116,6 +122,11 @@ private:
         if (kind == agent::RequestKind::StartChild) {
             block_.reply = startChild();
             ::SetEvent(reply_);
+        } else if (kind == agent::RequestKind::InputMode) {
+            DWORD mode = 0;
+            block_.processedInput =
+                !::GetConsoleMode(input_, &mode) || (mode & ENABLE_PROCESSED_INPUT) != 0 ? 1 : 0;
+            ::SetEvent(reply_);
         } else if (kind == agent::RequestKind::RaiseSignal) {
             const int32_t signal = block_.signal;
             const bool known = signal == int32_t(ControlSignal::CtrlC) ||
@@ -153,6 +164,7 @@ private:
         reply.thread = uint64_t(uintptr_t(thread));
         reply.processId = record.processId;
         reply.threadId = record.threadId;
+        reapChildren();
         children_.push_back(std::move(child));
         return reply;
     }
@@ -167,13 +179,11 @@ private:
     }
 
     void readAndPublish() {
-        CONSOLE_SCREEN_BUFFER_INFO buffer{};
         ScreenInfo screen;
-        if (!::GetConsoleScreenBufferInfo(output_, &buffer) || !screen_.info(output_, screen))
+        if (!screen_.info(output_, screen))
             return;
         const agent::Extent extent =
-            agent::publishedExtent(buffer.srWindow.Right - buffer.srWindow.Left + 1,
-                                   buffer.srWindow.Bottom - buffer.srWindow.Top + 1,
+            agent::publishedExtent(screen.windowColumns, screen.windowRows,
                                    block_.gridColumns.load(std::memory_order_relaxed),
                                    block_.gridRows.load(std::memory_order_relaxed));
         const size_t cells = size_t(extent.columns) * size_t(extent.rows);
@@ -186,23 +196,15 @@ private:
         wide_.resize(cells);
         for (size_t i = 0; i < cells; ++i)
             wide_[i] = static_cast<unsigned char>(characters_[i]);
-        DWORD mode = 0;
-        const bool processed =
-            !::GetConsoleMode(input_, &mode) || (mode & ENABLE_PROCESSED_INPUT) != 0;
         // Unchanged reads are not published again: the widget's idle tick then copies nothing.
-        if (published_ && screen.windowLeft == last_.windowLeft &&
-            screen.windowTop == last_.windowTop && screen.cursorX == last_.cursorX &&
-            screen.cursorY == last_.cursorY && screen.cursorVisible == last_.cursorVisible &&
-            screen.bufferColumns == last_.bufferColumns && screen.bufferRows == last_.bufferRows &&
-            processed == lastProcessed_ && extent.columns == lastExtent_.columns &&
-            extent.rows == lastExtent_.rows && wide_ == lastCells_ &&
-            attributes_ == lastAttributes_)
+        if (published_ && sameScreen(screen, last_) &&
+            extent.columns == lastExtent_.columns && extent.rows == lastExtent_.rows &&
+            wide_ == lastCells_ && attributes_ == lastAttributes_)
             return;
-        agent::publish(block_, screen, processed, extent.columns, extent.rows, wide_.data(),
+        agent::publish(block_, screen, extent.columns, extent.rows, wide_.data(),
                        attributes_.data());
         published_ = true;
         last_ = screen;
-        lastProcessed_ = processed;
         lastExtent_ = extent;
         lastCells_.swap(wide_);
         lastAttributes_.swap(attributes_);
@@ -224,7 +226,6 @@ private:
     std::vector<uint16_t> attributes_;
     bool published_ = false;
     ScreenInfo last_;
-    bool lastProcessed_ = true;
     agent::Extent lastExtent_{0, 0};
     std::vector<uint16_t> lastCells_;
     std::vector<uint16_t> lastAttributes_;

@@ -115,6 +115,8 @@ bool Win32ScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
     out.cursorY = csbi.dwCursorPosition.Y;
     out.bufferColumns = csbi.dwSize.X;
     out.bufferRows = csbi.dwSize.Y;
+    out.windowColumns = static_cast<int16_t>(csbi.srWindow.Right - csbi.srWindow.Left + 1);
+    out.windowRows = static_cast<int16_t>(csbi.srWindow.Bottom - csbi.srWindow.Top + 1);
     CONSOLE_CURSOR_INFO cursor{};
     out.cursorVisible = !::GetConsoleCursorInfo(output, &cursor) || cursor.bVisible != FALSE;
     return true;

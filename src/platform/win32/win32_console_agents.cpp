@@ -300,7 +300,12 @@ private:
 
     // ---- input
     void write(NativeHandle, const KeyEvent& event) override { send(agent::keyCommand(event)); }
-    bool processedInput(NativeHandle) override { return snapshot_->processedInput; }
+    // Asked only when a key that can be a signal is typed.
+    bool processedInput(NativeHandle) override {
+        if (!agentRunning() || !agent_->request(agent::RequestKind::InputMode))
+            return true;
+        return agent_->block().processedInput != 0;
+    }
     bool raise(ControlSignal signal) override {
         if (!agent_ || !agent_->running())
             return false;

@@ -24,7 +24,7 @@ protected:
         ScreenInfo screen;
         screen.windowLeft = 10;
         screen.windowTop = 100;
-        publish(*block, screen, true, columns, rows, cells.data(), cells.data());
+        publish(*block, screen, columns, rows, cells.data(), cells.data());
     }
     std::unique_ptr<unsigned char[]> memory;
     Block* block = nullptr;
