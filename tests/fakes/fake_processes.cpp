@@ -33,8 +33,19 @@ bool FakeProcesses::expand(const std::string& text, std::size_t limit, std::stri
     return true;
 }
 
+NativeHandle FakeProcesses::createGroup() {
+    record("createGroup");
+    if (groupFails)
+        return nullptr;
+    const auto group = reinterpret_cast<NativeHandle>(nextHandle);
+    nextHandle += 0x10;
+    groups.insert(group);
+    open.insert(group);
+    return group;
+}
+
 uint32_t FakeProcesses::create(const std::string& commandLine, const std::string& directory,
-                               ProcessRecord& out) {
+                               NativeHandle group, ProcessRecord& out) {
     record("createProcess");
     if (failStartWith != 0) {
         ++failedStarts;
@@ -51,7 +62,7 @@ uint32_t FakeProcesses::create(const std::string& commandLine, const std::string
     open.insert(started.process);
     open.insert(started.thread);
     threads.insert(started.thread);
-    creations.push_back({commandLine, directory, started});
+    creations.push_back({commandLine, directory, group, started});
     out = started;
     return 0;
 }
@@ -71,7 +82,9 @@ void FakeProcesses::terminate(NativeHandle process, uint32_t exitCode) {
 }
 
 void FakeProcesses::closeHandle(NativeHandle handle) {
-    record(threads.count(handle) ? "closeThread" : "closeProcess");
+    record(threads.count(handle)  ? "closeThread"
+           : groups.count(handle) ? "closeGroup"
+                                  : "closeProcess");
     closed.push_back(handle);
     open.erase(handle);
 }

@@ -17,6 +17,7 @@ public:
     struct Creation {
         std::string commandLine;
         std::string directory;
+        NativeHandle group;
         ProcessRecord record;
     };
     struct Termination {
@@ -25,8 +26,9 @@ public:
     };
 
     bool expand(const std::string& text, std::size_t limit, std::string& out) override;
+    NativeHandle createGroup() override;
     uint32_t create(const std::string& commandLine, const std::string& directory,
-                    ProcessRecord& out) override;
+                    NativeHandle group, ProcessRecord& out) override;
     WaitResult poll(NativeHandle process) override;
     void terminate(NativeHandle process, uint32_t exitCode) override;
     void closeHandle(NativeHandle handle) override;
@@ -43,6 +45,7 @@ public:
     uint32_t failStartWith = 0;  // a system error code; 0 lets starts succeed
     bool endsAtOnce = false;     // started children are already ended at the first wait
     bool pollFails = false;      // every wait fails
+    bool groupFails = false;     // no group can be made
     std::map<uint32_t, std::string> errorTexts{
         {2, "The system cannot find the file specified.\r\n"}};
 
@@ -59,6 +62,7 @@ private:
     std::set<NativeHandle> running;
     std::set<NativeHandle> open;
     std::set<NativeHandle> threads;
+    std::set<NativeHandle> groups;
     uintptr_t nextHandle = 0x1000;
 };
 
