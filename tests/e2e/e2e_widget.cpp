@@ -198,17 +198,6 @@ TEST_F(Widget, ColumnsBeyondTheScreenAreLoweredAndSavedSo) {
 
 // ---- Settings that cannot be used as stored ---------------------------------------------------
 
-// What the stock font's 80 x 25 cells and the default margins make.
-SIZE defaultWidgetSize() {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(OEM_FIXED_FONT));
-    SIZE text{};
-    GetTextExtentPoint32W(dc, std::wstring(80, L'X').c_str(), 80, &text);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return {text.cx + 16, 25 * text.cy + 16};
-}
-
 struct FontRow {
     LONG height;
     LONG width;
@@ -225,21 +214,29 @@ TEST_P(HostileFont, IsDrawnWithTheDefaultFontAtOnce) {
     font.lfWidth = GetParam().width;
     std::strcpy(font.lfFaceName, "Courier New");
     ASSERT_TRUE(WritePrivateProfileStructA("Desklet", "font", &font, sizeof font, ini.c_str()));
+    // A widget with the default font first, for the time and size to compare with: creation
+    // itself (a console, a child) takes up to a second under a loaded Wine.
+    DWORD start = GetTickCount();
+    ASSERT_NE(widget.create(), nullptr);
+    const DWORD defaultTime = GetTickCount() - start;
+    const UINT width = widget.recorder().overlayWidth();
+    const UINT height = widget.recorder().overlayHeight();
+    widget.destroy();
+    widget.recorder().clear();
     PROCESS_MEMORY_COUNTERS memory{};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     const SIZE_T before = memory.PagefileUsage;
-    const DWORD start = GetTickCount();
+    start = GetTickCount();
 
     ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
 
-    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_LT(GetTickCount() - start, defaultTime + 1000);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     EXPECT_LT(memory.PeakPagefileUsage - before, SIZE_T(64) << 20);
     EXPECT_TRUE(widget.boxes().boxes().empty());
-    ASSERT_GT(widget.recorder().overlayCount(), 0u);
-    const SIZE expected = defaultWidgetSize();
-    EXPECT_EQ(widget.recorder().overlayWidth(), UINT(expected.cx));
-    EXPECT_EQ(widget.recorder().overlayHeight(), UINT(expected.cy));
+    ASSERT_GT(widget.recorder().overlayCount(), 0);
+    EXPECT_EQ(widget.recorder().overlayWidth(), width);
+    EXPECT_EQ(widget.recorder().overlayHeight(), height);
     ASSERT_TRUE(waitUntil([&] { return promptShown() && pictures.size() > 1; }));
     EXPECT_TRUE(widget.boxes().boxes().empty());
 
@@ -251,7 +248,8 @@ TEST_P(HostileFont, IsDrawnWithTheDefaultFontAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostileFont,
-                         testing::Values(FontRow{-1000, 0}, FontRow{-12, LONG_MIN}),
+                         testing::Values(FontRow{-1000, 0}, FontRow{-12, LONG_MIN},
+                                         FontRow{-650, 0}),  // its cells measure too high
                          [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 // The periods the plug-in asks SetTimer for, seen through its import of the function.
