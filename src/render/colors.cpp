@@ -1,8 +1,8 @@
 #include "render/colors.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstddef>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 #include <string>
