@@ -35,8 +35,6 @@ bool FakeProcesses::expand(const std::string& text, std::size_t limit, std::stri
 
 NativeHandle FakeProcesses::createGroup() {
     record("createGroup");
-    if (groupFails)
-        return nullptr;
     const auto group = reinterpret_cast<NativeHandle>(nextHandle);
     nextHandle += 0x10;
     groups.insert(group);
@@ -45,7 +43,7 @@ NativeHandle FakeProcesses::createGroup() {
 }
 
 uint32_t FakeProcesses::create(const std::string& commandLine, const std::string& directory,
-                               NativeHandle group, ProcessRecord& out) {
+                               NativeHandle, ProcessRecord& out) {
     record("createProcess");
     if (failStartWith != 0) {
         ++failedStarts;
@@ -62,7 +60,7 @@ uint32_t FakeProcesses::create(const std::string& commandLine, const std::string
     open.insert(started.process);
     open.insert(started.thread);
     threads.insert(started.thread);
-    creations.push_back({commandLine, directory, group, started});
+    creations.push_back({commandLine, directory, started});
     out = started;
     return 0;
 }

@@ -17,7 +17,6 @@ public:
     struct Creation {
         std::string commandLine;
         std::string directory;
-        NativeHandle group;
         ProcessRecord record;
     };
     struct Termination {
@@ -45,7 +44,6 @@ public:
     uint32_t failStartWith = 0;  // a system error code; 0 lets starts succeed
     bool endsAtOnce = false;     // started children are already ended at the first wait
     bool pollFails = false;      // every wait fails
-    bool groupFails = false;     // no group can be made
     std::map<uint32_t, std::string> errorTexts{
         {2, "The system cannot find the file specified.\r\n"}};
 

@@ -152,23 +152,6 @@ TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
     }
 }
 
-// Every child of a widget runs in the one group made at its first start; where the system makes
-// none, children still run.
-TEST_F(DeskletTest, EveryChildStartsInTheWidgetsOneGroup) {
-    for (bool groupFails : {false, true}) {
-        fakes::FakeProcesses local;
-        local.groupFails = groupFails;
-        local.endsAtOnce = true;
-        Platform p{console, screen, local, ui, host, profile, graphics, locks, input, keyboard};
-        auto desklet = std::make_unique<Desklet>(p, instance, widget);
-        desklet->processMessage(kWmTimer, kPollTimerId, 0);
-        ASSERT_EQ(local.creations.size(), 2u);
-        EXPECT_EQ(local.creations[0].group, local.creations[1].group);
-        EXPECT_EQ(local.creations[0].group == nullptr, groupFails);
-        EXPECT_TRUE(ui.boxes.empty());
-    }
-}
-
 TEST_F(DeskletTest, ChildThatEndsAtOnceIsStartedOnEveryTick) {
     processes.endsAtOnce = true;
     auto desklet = create();
