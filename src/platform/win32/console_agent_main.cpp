@@ -78,6 +78,7 @@ public:
                 ::TerminateProcess(child.process.get(), 0);
         }
         children_.clear();
+        group_.reset();
         console_.removeControlHandler();
         console_.release();
     }
@@ -143,7 +144,9 @@ private:
             return reply;
         }
         ProcessRecord record;
-        reply.error = processes_.create(block_.commandLine, block_.directory, record);
+        if (!group_)
+            group_.reset(static_cast<HANDLE>(processes_.createGroup()));
+        reply.error = processes_.create(block_.commandLine, block_.directory, group_.get(), record);
         if (reply.error != 0)
             return reply;
         Child child{UniqueKernelHandle(static_cast<HANDLE>(record.process)),
@@ -197,9 +200,9 @@ private:
         for (size_t i = 0; i < cells; ++i)
             wide_[i] = static_cast<unsigned char>(characters_[i]);
         // Unchanged reads are not published again: the widget's idle tick then copies nothing.
-        if (published_ && sameScreen(screen, last_) &&
-            extent.columns == lastExtent_.columns && extent.rows == lastExtent_.rows &&
-            wide_ == lastCells_ && attributes_ == lastAttributes_)
+        if (published_ && sameScreen(screen, last_) && extent.columns == lastExtent_.columns &&
+            extent.rows == lastExtent_.rows && wide_ == lastCells_ &&
+            attributes_ == lastAttributes_)
             return;
         agent::publish(block_, screen, extent.columns, extent.rows, wide_.data(),
                        attributes_.data());
@@ -221,6 +224,8 @@ private:
     HANDLE input_ = nullptr;
     HANDLE output_ = nullptr;
     std::vector<Child> children_;
+    // Every child and all it starts: closed when the agent ends, however it ends.
+    UniqueKernelHandle group_;
     std::vector<char> characters_;
     std::vector<uint16_t> wide_;
     std::vector<uint16_t> attributes_;

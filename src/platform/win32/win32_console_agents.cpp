@@ -337,7 +337,10 @@ private:
         bool expand(const std::string& text, std::size_t limit, std::string& out) override {
             return local_.expand(text, limit, out);
         }
-        uint32_t create(const std::string& commandLine, const std::string& directory,
+        // The agent keeps its children in a group of its own, which goes with the agent
+        // whichever way it ends; the host side has none to give.
+        NativeHandle createGroup() override { return nullptr; }
+        uint32_t create(const std::string& commandLine, const std::string& directory, NativeHandle,
                         ProcessRecord& out) override {
             return owner_.startChild(commandLine, directory, out);
         }
