@@ -151,6 +151,28 @@ TEST_F(Widgets, ThreeInOneProcessEachRunTheirOwnConsole) {
     EXPECT_TRUE(first.boxes().boxes().empty());
 }
 
+TEST_F(Widgets, AgentThatDiesIsReportedOnceLikeAProgramThatCannotRun) {
+    e2e::WidgetHost first, second;
+    ASSERT_NE(create(first, "First"), nullptr);
+    ASSERT_NE(create(second, "Second"), nullptr);
+    std::vector<DWORD> agents;
+    ASSERT_TRUE(
+        waitUntil([&] { return (agents = e2e::childProcesses("rundll32.exe")).size() == 1; }));
+    HANDLE agent = OpenProcess(PROCESS_TERMINATE, FALSE, agents.front());
+    ASSERT_NE(agent, nullptr);
+    TerminateProcess(agent, 1);
+    CloseHandle(agent);
+
+    ASSERT_TRUE(first.boxes().waitFor(1, 10000));
+    EXPECT_EQ(first.boxes().boxes()[0].text,
+              "Could not run the child application: the console agent of this widget ended "
+              "unexpectedly");
+    host::pumpFor(1000);
+    EXPECT_EQ(first.boxes().boxes().size(), 1u) << "not retried on every tick";
+    paint(first, 2);
+    EXPECT_TRUE(shows(first, 2));
+}
+
 // Run by the next test as a host process of its own, which it then ends.
 TEST_F(Widgets, DISABLED_HostProcessWithTwoWidgets) {
     e2e::WidgetHost first, second;
