@@ -1,6 +1,6 @@
 // The overlay drawn with the real console, GDI and GDI+ compared pixel for pixel: cells drawn in
 // runs against each cell drawn by itself, and repaints of the changed rows against full repaints
-// after random edits of the console.
+// after random edits of the console; with the stock font as either of two substitutes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -31,72 +31,136 @@ Gdiplus::Bitmap& bitmapOf(Canvas& canvas) {
     return *static_cast<Gdiplus::Bitmap*>(static_cast<Gdiplus::Image*>(canvas.hostImage()));
 }
 
-// Each cell by itself, one text call per cell with its colour calls, as the renderer drew before
-// it drew in runs; this is the picture the renderer must still make.
+bool trailing(const CHAR_INFO& cell) {
+    return (cell.Attributes & COMMON_LVB_TRAILING_BYTE) != 0;
+}
+
+// Each cell by itself, one text call per cell with its colour calls: the picture the renderer
+// must make. `today` draws as the renderer did before it read the console as UTF-16, which holds
+// for ASCII: bytes through TextOutA, a row-run row as one call, nothing clipped. Otherwise each
+// character (a wide one across both its cells) goes out through ExtTextOutW, clipped to its row.
 class CellByCellDrawer {
 public:
-    CellByCellDrawer(const RendererConfig& config, Graphics& graphics) : c_(config) {
+    CellByCellDrawer(const RendererConfig& config, const std::string& stockFace, int32_t extra)
+        : c_(config) {
         c_.backgroundColor = withVisibleAlpha(c_.backgroundColor);
-        font_ = c_.font.hasFaceName() ? graphics.createFont(c_.font) : graphics.stockOemFixedFont();
-        std::unique_ptr<Canvas> scratch =
-            graphics.createCanvas(kScratchCanvasSize, kScratchCanvasSize);
-        std::unique_ptr<TextContext> text = scratch->openText();
-        text->selectFont(*font_);
-        const TextExtent extent = text->measure(std::u16string(size_t(c_.columns), u'X'));
-        text.reset();
-        layout_ = computeLayout(c_, c_.rows, extent.width, extent.height);
-        canvas_ = graphics.createCanvas(layout_.bitmapWidth, layout_.bitmapHeight);
+        LOGFONTA font;
+        std::memcpy(&font, &c_.font, sizeof font);
+        if (!c_.font.hasFaceName())
+            font = probe::stockFontAs(stockFace.c_str());
+        font_ = c_.font.hasFaceName() || !stockFace.empty()
+                    ? ::CreateFontIndirectA(&font)
+                    : static_cast<HFONT>(::GetStockObject(OEM_FIXED_FONT));
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        HGDIOBJ old = ::SelectObject(dc, font_);
+        SIZE extent{0, 0};
+        const std::wstring xs(size_t(c_.columns), L'X');
+        ::GetTextExtentPoint32W(dc, xs.c_str(), c_.columns, &extent);
+        ::SelectObject(dc, old);
+        ::DeleteDC(dc);
+        layout_ = computeLayout(c_, c_.rows, extent.cx + extra, extent.cy);
+        bitmap_ = std::make_unique<Gdiplus::Bitmap>(layout_.bitmapWidth, layout_.bitmapHeight,
+                                                    PixelFormat32bppARGB);
     }
 
     // The console window as it is now, drawn in full.
-    std::vector<uint32_t> draw(HANDLE output, bool focused) {
-        std::vector<CHAR_INFO> cells(size_t(c_.columns) * c_.rows);
+    std::vector<uint32_t> draw(HANDLE output, bool focused, bool today) {
+        const int columns = c_.columns;
+        std::vector<CHAR_INFO> cells(size_t(columns) * c_.rows);
         CONSOLE_SCREEN_BUFFER_INFO info;
         GetConsoleScreenBufferInfo(output, &info);
         SMALL_RECT window = info.srWindow;
-        ReadConsoleOutputA(output, cells.data(), COORD{SHORT(c_.columns), SHORT(c_.rows)},
-                           COORD{0, 0}, &window);
-        const int cursorColumn = info.dwCursorPosition.X - info.srWindow.Left;
+        ReadConsoleOutputW(output, cells.data(), COORD{SHORT(columns), SHORT(c_.rows)}, COORD{0, 0},
+                           &window);
+        const int cursorColumn = focused ? info.dwCursorPosition.X - info.srWindow.Left : -1;
         const int cursorRow = info.dwCursorPosition.Y - info.srWindow.Top;
-
-        canvas_->clear(clearColorArgb(c_.backgroundColor));
-        std::unique_ptr<TextContext> text = canvas_->openText();
-        text->selectFont(*font_);
-        text->setTextAlign(0);
-        text->setBackgroundMode(BackgroundMode::Transparent);
-        const ColorPair base = baseColors(c_);
-        text->setTextColor(base.text);
-        text->setBackgroundColor(base.background);
-        const float width = cellWidth(layout_.textWidth, c_.columns);
+        const float width = cellWidth(layout_.textWidth, columns);
         const float height = cellHeight(layout_.textHeight, c_.rows);
+        const auto x = [&](int col) { return cellOffset(layout_.originX, col, width); };
+        const auto y = [&](int row) { return cellOffset(layout_.originY, row, height); };
+        const bool rowRun = rowRunMode(c_);
+
+        Gdiplus::Graphics graphics(bitmap_.get());
+        graphics.Clear(Gdiplus::Color(clearColorArgb(c_.backgroundColor)));
+        HDC dc = graphics.GetHDC();
+        HGDIOBJ old = ::SelectObject(dc, font_);
+        ::SetTextAlign(dc, 0);
+        ::SetBkMode(dc, TRANSPARENT);
+        const ColorPair base = baseColors(c_);
+        ::SetTextColor(dc, base.text);
+        ::SetBkColor(dc, base.background);
+        // One cell's character (with its second half, when wide) at its cell.
+        auto output1 = [&](int r, int col) {
+            const CHAR_INFO* row = &cells[size_t(r) * columns];
+            if (today) {
+                const char byte = char(row[col].Char.UnicodeChar);
+                ::TextOutA(dc, x(col), y(r), &byte, 1);
+                return;
+            }
+            // A second half goes with its first, unless it is the cursor or coloured apart.
+            auto halves = [&](int first) {
+                return first >= 0 && first + 1 < columns && !trailing(row[first]) &&
+                       trailing(row[first + 1]) &&
+                       (rowRun || BYTE(row[first].Attributes) == BYTE(row[first + 1].Attributes)) &&
+                       !(r == cursorRow && first + 1 == cursorColumn);
+            };
+            if (halves(col - 1))
+                return;
+            const WCHAR ch = trailing(row[col]) ? L' ' : row[col].Char.UnicodeChar;
+            const bool wide = halves(col);
+            const INT advance = x(col + 2) - x(col);
+            const RECT band{0, y(r), layout_.bitmapWidth, y(r + 1)};
+            ::ExtTextOutW(dc, x(col), y(r), ETO_CLIPPED, &band, &ch, 1, wide ? &advance : nullptr);
+        };
         for (int r = 0; r < c_.rows; ++r) {
-            for (int col = 0; col < c_.columns; ++col) {
-                const CHAR_INFO& cell = cells[size_t(r) * c_.columns + col];
-                const bool cursorCell = focused && r == cursorRow && col == cursorColumn;
-                const CellPaint paint = paintCell(c_, cell.Attributes, cursorCell);
-                if (paint.setsTextColor)
-                    text->setTextColor(paint.textColor);
-                if (paint.background == CellBackground::Transparent) {
-                    text->setBackgroundMode(BackgroundMode::Transparent);
-                } else if (paint.background == CellBackground::Opaque) {
-                    text->setBackgroundMode(BackgroundMode::Opaque);
-                    text->setBackgroundColor(paint.backgroundColor);
+            if (rowRun && today) {
+                std::string bytes;
+                for (int col = 0; col < columns; ++col)
+                    bytes += char(cells[size_t(r) * columns + col].Char.UnicodeChar);
+                ::TextOutA(dc, x(0), y(r), bytes.data(), columns);
+                continue;
+            }
+            for (int col = 0; col < columns; ++col) {
+                const bool cursorCell = r == cursorRow && col == cursorColumn;
+                if (rowRun) {
+                    output1(r, col);
+                    continue;
                 }
-                text->textOut(cellOffset(layout_.originX, col, width),
-                              cellOffset(layout_.originY, r, height), &cell.Char.AsciiChar, 1);
+                const CellPaint paint =
+                    paintCell(c_, cells[size_t(r) * columns + col].Attributes, cursorCell);
+                if (paint.setsTextColor)
+                    ::SetTextColor(dc, paint.textColor);
+                if (paint.background == CellBackground::Transparent) {
+                    ::SetBkMode(dc, TRANSPARENT);
+                } else if (paint.background == CellBackground::Opaque) {
+                    ::SetBkMode(dc, OPAQUE);
+                    ::SetBkColor(dc, paint.backgroundColor);
+                }
+                output1(r, col);
                 if (cursorCell)
-                    text->setBackgroundMode(BackgroundMode::Transparent);
+                    ::SetBkMode(dc, TRANSPARENT);
             }
         }
-        text.reset();
-        return readPixels(bitmapOf(*canvas_));
+        if (rowRun && cursorColumn >= 0 && cursorColumn < columns && cursorRow >= 0 &&
+            cursorRow < c_.rows) {
+            const ColorPair cursor = rowRunCursorColors(c_);
+            ::SetTextColor(dc, cursor.text);
+            ::SetBkColor(dc, cursor.background);
+            ::SetBkMode(dc, OPAQUE);
+            output1(cursorRow, cursorColumn);
+        }
+        ::SelectObject(dc, old);
+        graphics.ReleaseHDC(dc);
+        return readPixels(*bitmap_);
     }
+
+    ~CellByCellDrawer() { ::DeleteObject(font_); }  // a stock object is left alone
 
 private:
     RendererConfig c_;
-    std::unique_ptr<Font> font_;
+    HFONT font_ = nullptr;
     Layout layout_;
-    std::unique_ptr<Canvas> canvas_;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap_;
 };
 
 // Where two pictures differ, for the failure message; empty when they are the same.
@@ -123,33 +187,71 @@ void writeCells(HANDLE output, int16_t x, int16_t y, const std::vector<CHAR_INFO
                 int16_t width) {
     const int16_t height = int16_t(cells.size() / size_t(width));
     SMALL_RECT area{x, y, int16_t(x + width - 1), int16_t(y + height - 1)};
-    WriteConsoleOutputA(output, cells.data(), COORD{width, height}, COORD{0, 0}, &area);
+    WriteConsoleOutputW(output, cells.data(), COORD{width, height}, COORD{0, 0}, &area);
 }
 
-// Words of every attribute (the bits above the low byte too), printable and high bytes among
-// them and glyphs that may reach past their cell; a long run in row 3, grey on black in row 12.
-void fillVariedScreen(HANDLE output) {
+// Characters beyond ASCII: accents, box drawing, blocks and shades, currency, and the four that
+// Liberation Mono inks a pixel outside their outline boxes (U+00B6, U+00BB, U+00BC, U+00BD).
+const std::wstring kBeyondAscii =
+    L"\u00E9\u00FC\u00C5\u2500\u2502\u250C\u2510\u2554\u2550\u2557\u2588\u2593\u2592\u2591"
+    L"\u20AC\u00A3\u00B6\u00BB\u00BC\u00BD";
+
+// Text for a cell: mostly ASCII, beyond it on a Unicode screen.
+WCHAR randomCharacter(std::mt19937& random, bool unicode) {
+    const char* kSample = "Wm@%#MQ Tideglass ~|_ ";
+    const uint32_t pick = random() % 10;
+    if (unicode && pick >= 7)
+        return kBeyondAscii[random() % kBeyondAscii.size()];
+    return pick < 5 ? WCHAR(kSample[random() % std::strlen(kSample)]) : WCHAR('!' + random() % 94);
+}
+
+// Makes the cell and the next the two halves of a wide character.
+void makeWide(CHAR_INFO* cells, WCHAR character) {
+    cells[0].Char.UnicodeChar = cells[1].Char.UnicodeChar = character;
+    cells[1].Attributes = (cells[0].Attributes & 0xFF) | COMMON_LVB_TRAILING_BYTE;
+    cells[0].Attributes = (cells[0].Attributes & 0xFF) | COMMON_LVB_LEADING_BYTE;
+}
+
+// Words of every attribute (the bits above the low byte too) and glyphs that may reach past
+// their cell; a long run in row 3, grey on black in row 12. On a Unicode screen, characters
+// beyond ASCII, wide ones among them, and row 5 opaque with the glyphs that ink outside their
+// outline boxes between letters.
+void fillVariedScreen(HANDLE output, bool unicode) {
     std::vector<CHAR_INFO> cells(size_t(kColumns) * kRows);
     std::mt19937 random(7);
     WORD attribute = 0;
     for (size_t i = 0; i < cells.size(); ++i) {
         if (random() % 4 == 0)
             attribute = WORD((attribute + 37) & 0xFF) | (random() % 8 == 0 ? 0x8000 : 0);
-        const char* kSample = "Wm@%#MQ Tideglass ~|_ ";
-        const uint32_t pick = random() % 10;
-        cells[i].Char.AsciiChar = pick < 6   ? kSample[random() % std::strlen(kSample)]
-                                  : pick < 8 ? char(0x80 + random() % 0x80)
-                                             : char('!' + random() % 90);
+        cells[i].Char.UnicodeChar = randomCharacter(random, unicode);
         cells[i].Attributes = attribute;
     }
     for (int col = 2; col <= 20; ++col)
         cells[3 * kColumns + col].Attributes = 0x1E;
     for (int col = 30; col <= 50; ++col)
         cells[12 * kColumns + col].Attributes = 0x07;
+    if (unicode) {
+        const std::wstring row5 = L"a\u00B6b\u00BBc\u00BCd\u00BDe\u00B6\u00BB\u00BC\u00BD";
+        for (size_t i = 0; i < row5.size(); ++i) {
+            cells[5 * kColumns + 10 + i].Char.UnicodeChar = row5[i];
+            cells[5 * kColumns + 10 + i].Attributes = 0x1E;
+        }
+        for (size_t i = 7; i + 1 < cells.size(); i += 53)
+            makeWide(&cells[i], i % 2 ? L'\u65E5' : L'\u2588');
+    }
     writeCells(output, 0, 0, cells, kColumns);
 }
 
-enum class FontKind { Stock, Monospace, Italic, Proportional, UnevenCells };
+// Stock: the system's substitute for the stock font (Liberation Mono here); StockOther: the
+// stock font as the other substitute a machine may have.
+enum class FontKind { Stock, StockOther, Monospace, Italic, Proportional, UnevenCells };
+
+// The face the stock font takes for FontKind::StockOther: a DejaVu font where the system picks
+// Liberation Mono, and Liberation Mono where it picks another.
+std::string otherStockFace() {
+    const std::string stock = probe::faceOf(static_cast<HFONT>(GetStockObject(OEM_FIXED_FONT)));
+    return stock == "Liberation Mono" ? "DejaVu Sans Mono" : "Liberation Mono";
+}
 
 struct RunCase {
     const char* name;
@@ -181,21 +283,39 @@ RendererConfig configFor(bool ignoreFg, bool ignoreBg, bool ignoreStyle, bool in
     return c;
 }
 
+// The graphics a case draws with: the stock font as the case's substitute, cells of fractional
+// width for UnevenCells.
+void prepare(ProbeGraphics& graphics, FontKind font) {
+    graphics.stockFace = font == FontKind::StockOther ? otherStockFace() : "";
+    // Half a pixel more per cell: cell widths alternate between two sizes.
+    graphics.probe.extraWidth = font == FontKind::UnevenCells ? kColumns / 2 : 0;
+}
+
+// The two substitutes really differ, so a fault that shows with one font only cannot hide.
+TEST(StockFont, TestsDrawWithTwoDifferentSubstitutes) {
+    const std::string stock = probe::faceOf(static_cast<HFONT>(GetStockObject(OEM_FIXED_FONT)));
+    const std::string other = otherStockFace();
+    const LOGFONTA record = probe::stockFontAs(other.c_str());
+    HFONT font = CreateFontIndirectA(&record);
+    EXPECT_EQ(probe::faceOf(font), other) << "is the font installed (scripts/setup.sh)?";
+    EXPECT_NE(stock, other);
+    DeleteObject(font);
+}
+
 class RunsMatchCells : public ::testing::TestWithParam<RunCase> {};
 
+// With ASCII the picture is the one the renderer made before; beyond it, each character drawn
+// by itself at its cells.
 TEST_P(RunsMatchCells, PixelForPixel) {
     const RunCase& p = GetParam();
     HANDLE output = environment->output;
     const RendererConfig config =
         configFor(p.ignoreFg, p.ignoreBg, p.ignoreStyle, p.invert, p.blackIsTransparent, p.font);
     ProbeGraphics graphics;
-    // Half a pixel more per cell: cell widths alternate between two sizes.
-    graphics.probe.extraWidth = p.font == FontKind::UnevenCells ? kColumns / 2 : 0;
+    prepare(graphics, p.font);
     win32::Win32ScreenBuffer screen;
     Renderer renderer(config, graphics, screen);  // sets the console's code page first
-    CellByCellDrawer reference(config, graphics);
-    clearConsole(output);
-    fillVariedScreen(output);
+    CellByCellDrawer reference(config, graphics.stockFace, graphics.probe.extraWidth);
 
     struct Cursor {
         const char* where;
@@ -207,18 +327,23 @@ TEST_P(RunsMatchCells, PixelForPixel) {
                               {"at a row's end", kColumns - 1, 9, true},
                               {"on a grey-on-black cell", 40, 12, true},
                               {"unfocused", 10, 3, false}};
-    for (const Cursor& cursor : cursors) {
-        SCOPED_TRACE(cursor.where);
-        setCursor(output, cursor.x, cursor.y);
-        renderer.snapshot(output);
-        renderer.draw(!cursor.focused);
-        graphics.probe.textCalls = 0;
-        renderer.draw(cursor.focused);  // the focus changed: a full repaint
-        const int runCalls = graphics.probe.textCalls;
-        const std::vector<uint32_t> cellByCell = reference.draw(output, cursor.focused);
-        const std::vector<uint32_t> runs = readPixels(bitmapOf(renderer.canvas()));
-        EXPECT_EQ(difference(runs, cellByCell, renderer.canvas().width()), "");
-        EXPECT_LT(runCalls, kColumns * kRows);
+    for (bool unicode : {false, true}) {
+        clearConsole(output);
+        fillVariedScreen(output, unicode);
+        for (const Cursor& cursor : cursors) {
+            SCOPED_TRACE(std::string(cursor.where) + (unicode ? ", Unicode" : ", ASCII"));
+            setCursor(output, cursor.x, cursor.y);
+            renderer.snapshot(output);
+            renderer.draw(!cursor.focused);
+            graphics.probe.textCalls = 0;
+            renderer.draw(cursor.focused);  // the focus changed: a full repaint
+            const int runCalls = graphics.probe.textCalls;
+            const std::vector<uint32_t> cellByCell =
+                reference.draw(output, cursor.focused, !unicode);
+            const std::vector<uint32_t> runs = readPixels(bitmapOf(renderer.canvas()));
+            EXPECT_EQ(difference(runs, cellByCell, renderer.canvas().width()), "");
+            EXPECT_LT(runCalls, kColumns * kRows);
+        }
     }
 }
 
@@ -226,13 +351,18 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RunsMatchCells,
     ::testing::Values(
         RunCase{"Default", false, false, false, false, false, FontKind::Stock},
+        RunCase{"DefaultOtherStockFont", false, false, false, false, false, FontKind::StockOther},
         RunCase{"Inverted", false, false, false, true, false, FontKind::Stock},
         RunCase{"BlackIsTransparent", false, false, false, false, true, FontKind::Stock},
         RunCase{"InvertedBlackIsTransparent", false, false, false, true, true, FontKind::Stock},
+        RunCase{"InvertedOtherStockFont", false, false, false, true, true, FontKind::StockOther},
         RunCase{"IgnoreForeground", true, false, false, false, true, FontKind::Stock},
         RunCase{"IgnoreBackground", false, true, false, false, true, FontKind::Stock},
         RunCase{"IgnoreColoursNotStyle", true, true, false, false, true, FontKind::Stock},
         RunCase{"IgnoreStyleAlone", false, false, true, true, false, FontKind::Stock},
+        RunCase{"RowRun", true, true, true, false, true, FontKind::Stock},
+        RunCase{"RowRunOtherStockFont", true, true, true, false, true, FontKind::StockOther},
+        RunCase{"RowRunInverted", true, true, true, true, false, FontKind::Stock},
         RunCase{"MonospaceFont", false, false, false, false, true, FontKind::Monospace},
         RunCase{"BoldItalicFont", false, false, false, false, false, FontKind::Italic},
         RunCase{"ProportionalFont", false, false, false, false, false, FontKind::Proportional},
@@ -247,7 +377,7 @@ bool randomEdit(HANDLE output, std::mt19937& random) {
     const auto below = [&](uint32_t n) { return int16_t(random() % n); };
     const auto cell = [&] {
         CHAR_INFO c;
-        c.Char.AsciiChar = char('!' + random() % 94);
+        c.Char.UnicodeChar = randomCharacter(random, true);
         c.Attributes = WORD(random() % 256);
         return c;
     };
@@ -257,6 +387,8 @@ bool randomEdit(HANDLE output, std::mt19937& random) {
             std::vector<CHAR_INFO> text(size_t(1 + random() % 12));
             for (CHAR_INFO& c : text)
                 c = cell();
+            if (text.size() > 2 && random() % 2)
+                makeWide(&text[1], L'\u65E5');
             const int16_t x = below(uint32_t(kColumns - int(text.size()) + 1));
             writeCells(output, x, below(kRows), text, int16_t(text.size()));
             break;
@@ -283,7 +415,7 @@ bool randomEdit(HANDLE output, std::mt19937& random) {
         case 5: {
             const SMALL_RECT rows{0, 1, kColumns - 1, kRows - 1};
             CHAR_INFO fill = cell();
-            ScrollConsoleScreenBufferA(output, &rows, nullptr, COORD{0, 0}, &fill);
+            ScrollConsoleScreenBufferW(output, &rows, nullptr, COORD{0, 0}, &fill);
             break;
         }
         case 6:
@@ -308,39 +440,56 @@ TEST_P(ChangedRows, MatchAFullRepaintAfterEveryEdit) {
     const RendererConfig config =
         configFor(p.rowRun, p.rowRun, p.rowRun, p.invert, p.blackIsTransparent, p.font);
     ProbeGraphics graphics;
-    graphics.probe.extraWidth = p.font == FontKind::UnevenCells ? kColumns / 2 : 0;
+    prepare(graphics, p.font);
     win32::Win32ScreenBuffer screen;
     Renderer changedRows(config, graphics, screen);
     Renderer full(config, graphics, screen);
     clearConsole(output);
-    fillVariedScreen(output);
     setCursor(output, 5, 5);
 
-    std::mt19937 random(11);
     bool focused = true;
     changedRows.snapshot(output);
     changedRows.draw(focused);
-    for (int step = 0; step < 60; ++step) {
-        const bool focusChanges = randomEdit(output, random);
+    // As the update cycle does: draw after a change or a change of focus.
+    auto compare = [&](bool focusChanges) {
         focused = focused != focusChanges;
-        // As the update cycle does: draw after a change or a change of focus.
         if (changedRows.snapshot(output) || focusChanges)
             changedRows.draw(focused);
         full.snapshot(output);
         full.draw(!focused);
         full.draw(focused);
-        ASSERT_EQ(difference(readPixels(bitmapOf(changedRows.canvas())),
-                             readPixels(bitmapOf(full.canvas())), full.canvas().width()),
-                  "")
-            << "after edit " << step;
+        return difference(readPixels(bitmapOf(changedRows.canvas())),
+                          readPixels(bitmapOf(full.canvas())), full.canvas().width());
+    };
+    // First, on a blank screen, each glyph beyond ASCII between two letters that change in turn:
+    // a glyph that inks into its neighbour (some do beyond their outline boxes) must not be cut
+    // by the neighbour's repaint.
+    for (WCHAR glyph : kBeyondAscii) {
+        for (const wchar_t* text : {L"a?b", L"c?b", L"c?d"}) {
+            std::vector<CHAR_INFO> cells(3);
+            for (size_t i = 0; i < 3; ++i) {
+                cells[i].Char.UnicodeChar = text[i] == L'?' ? glyph : text[i];
+                cells[i].Attributes = 0x07;
+            }
+            writeCells(output, 40, 20, cells, 3);
+            ASSERT_EQ(compare(false), "")
+                << "U+" << std::hex << unsigned(glyph) << ", " << std::string(text, text + 3);
+        }
     }
+    fillVariedScreen(output, true);
+    ASSERT_EQ(compare(false), "");
+    std::mt19937 random(11);
+    for (int step = 0; step < 60; ++step)
+        ASSERT_EQ(compare(randomEdit(output, random)), "") << "after edit " << step;
     EXPECT_GT(graphics.probe.bandClears, 15);  // most edits repainted only their rows
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ChangedRows,
     ::testing::Values(EditCase{"RowRun", true, false, true, FontKind::Stock},
+                      EditCase{"RowRunOtherStockFont", true, false, true, FontKind::StockOther},
                       EditCase{"PerCell", false, false, true, FontKind::Stock},
+                      EditCase{"PerCellOtherStockFont", false, false, true, FontKind::StockOther},
                       EditCase{"PerCellInvertedOpaque", false, true, false, FontKind::Stock},
                       EditCase{"BoldItalicFont", false, false, true, FontKind::Italic},
                       EditCase{"UnevenCells", false, false, false, FontKind::UnevenCells}),
