@@ -258,8 +258,9 @@ void measureNewGlyphs(Font* font, GlyphTable& glyphs, const std::vector<char16_t
         glyphs.add(missing[i], inks[i]);
 }
 
-bool rowKeepsToItsCells(const Frame& frame, int32_t row, std::vector<Unit>& scratch) {
-    frame.units(row, ColumnSpan{0, frame.config.columns}, -1, scratch);
+bool rowKeepsToItsCells(const Frame& frame, int32_t row, int32_t cursorColumn,
+                        std::vector<Unit>& scratch) {
+    frame.units(row, ColumnSpan{0, frame.config.columns}, cursorColumn, scratch);
     return std::all_of(scratch.begin(), scratch.end(),
                        [&frame](const Unit& u) { return frame.keepsToItsCells(u); });
 }
@@ -311,6 +312,10 @@ void Renderer::draw(bool focused) {
     const CellMetrics& cell = frame.cell;
     std::vector<Unit> scratch;
 
+    auto cursorIn = [&](int32_t row) {
+        return cursorShown && row == s.cursorRow ? s.cursorColumn : -1;
+    };
+
     // Rows with their spans, drawn through one text context; false when there is none.
     struct RowSpan {
         int32_t row;
@@ -324,7 +329,7 @@ void Renderer::draw(bool focused) {
         text->setTextAlign(0);
         RowPainter painter(frame, *text);
         for (const RowSpan& r : list)
-            painter.row(r.row, r.span, cursorShown && r.row == s.cursorRow ? s.cursorColumn : -1);
+            painter.row(r.row, r.span, cursorIn(r.row));
         painter.finish();
         return true;
     };
@@ -337,23 +342,20 @@ void Renderer::draw(bool focused) {
             all.push_back({r, ColumnSpan{0, c.columns}});
         painted = paintRows(canvas_->openText(), all);
         for (int32_t r : rows)
-            s.rowsApart[size_t(r)] = rowKeepsToItsCells(frame, r, scratch) ? 1 : 0;
+            s.rowsApart[size_t(r)] = rowKeepsToItsCells(frame, r, cursorIn(r), scratch) ? 1 : 0;
     } else {
         for (int32_t r : rows) {
             // Only the changed cells where every cell of the row, as it was and as it is, keeps
             // its drawing inside itself; otherwise the whole band, margins included.
-            const bool apart = rowKeepsToItsCells(frame, r, scratch);
+            const bool apart = rowKeepsToItsCells(frame, r, cursorIn(r), scratch);
             ColumnSpan span{0, c.columns};
             int32_t left = 0;
             int32_t right = canvasWidth;
             if (apart && s.rowsApart[size_t(r)]) {
-                span = spans[size_t(r)];
-                const char16_t* chars = &s.characters[size_t(r) * size_t(c.columns)];
-                // A wide character is repainted whole.
-                if (span.first > 0 && chars[span.first] == kWideTrail)
-                    --span.first;
-                if (span.last < c.columns && chars[span.last] == kWideTrail)
-                    ++span.last;
+                // With a cell more on each side: a changed cell may have been, or become, one
+                // half of a wide character whose other half did not change.
+                span = ColumnSpan{std::max(spans[size_t(r)].first - 1, 0),
+                                  std::min(spans[size_t(r)].last + 1, c.columns)};
                 left = cell.x(span.first);
                 right = cell.x(span.last);
             }
