@@ -77,6 +77,21 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagsRow{"All", kAllChanges, true, true, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The timer runs between 15 ms and a minute whatever is stored; the setting keeps its value.
+TEST_F(DeskletTest, PollIntervalOutsideTheBoundsIsUsedClamped) {
+    const std::pair<int32_t, uint32_t> rows[] = {
+        {INT32_MIN, 15}, {-1, 15},       {0, 15},        {14, 15},          {15, 15},
+        {250, 250},      {60000, 60000}, {60001, 60000}, {INT32_MAX, 60000}};
+    auto desklet = create();
+    for (const auto& [stored, period] : rows) {
+        Settings copy = desklet->currentSettings();
+        copy.integer(keys::kPollInterval) = stored;
+        desklet->applyConfiguration(copy, kPollIntervalChange);
+        EXPECT_EQ(ui.timers.back().periodMs, period) << "stored " << stored;
+        EXPECT_EQ(desklet->currentSettings().integers.at(keys::kPollInterval), stored);
+    }
+}
+
 TEST_F(DeskletTest, ConsoleIsShrunkThenGivenTenScreensOfBufferThenItsWindow) {
     auto desklet = create();
     ASSERT_EQ(screen.windowCalls.size(), 2u);
