@@ -78,7 +78,7 @@ bool pop(Block& block, Command& out) {
 }
 
 void publish(Block& block, const ScreenInfo& screen, int32_t columns, int32_t rows,
-             const uint16_t* characters, const uint16_t* attributes) {
+             const char16_t* characters, const uint16_t* attributes) {
     const size_t cells = size_t(std::max(columns, 0)) * size_t(std::max(rows, 0));
     if (cells > kMaxCells)
         return;
@@ -88,7 +88,7 @@ void publish(Block& block, const ScreenInfo& screen, int32_t columns, int32_t ro
     block.screen = screen;
     block.columns = columns;
     block.rows = rows;
-    std::memcpy(block.characters, characters, cells * sizeof(uint16_t));
+    std::memcpy(block.characters, characters, cells * sizeof(char16_t));
     std::memcpy(block.attributes, attributes, cells * sizeof(uint16_t));
     // Even again, and never 0, which stands for "nothing published".
     uint32_t next = (sequence | 1) + 1;
@@ -109,7 +109,7 @@ ReadResult read(const Block& block, Snapshot& out) {
         return ReadResult::Damaged;
     const size_t cells = size_t(columns) * size_t(rows);
     out.screen = block.screen;
-    std::memcpy(out.characters, block.characters, cells * sizeof(uint16_t));
+    std::memcpy(out.characters, block.characters, cells * sizeof(char16_t));
     std::memcpy(out.attributes, block.attributes, cells * sizeof(uint16_t));
     std::atomic_thread_fence(std::memory_order_acquire);
     if (block.sequence.load(std::memory_order_relaxed) != before)
@@ -121,7 +121,7 @@ ReadResult read(const Block& block, Snapshot& out) {
 }
 
 void copyRectangle(const Snapshot& snapshot, int32_t left, int32_t top, int32_t columns,
-                   int32_t rows, uint16_t* characters, uint16_t* attributes) {
+                   int32_t rows, char16_t* characters, uint16_t* attributes) {
     // Offsets of the wanted rectangle inside the published one, worked out in 64 bits: a
     // damaged screen origin must not wrap into range.
     const int64_t dx = int64_t(left) - snapshot.screen.windowLeft;
@@ -137,7 +137,7 @@ void copyRectangle(const Snapshot& snapshot, int32_t left, int32_t top, int32_t 
                 if (attributes != nullptr)
                     attributes[to] = snapshot.attributes[from];
             } else {
-                characters[to] = uint16_t(kBlankCharacter);
+                characters[to] = kBlankCharacter;
                 if (attributes != nullptr)
                     attributes[to] = kBlankAttribute;
             }

@@ -74,7 +74,7 @@ struct Block {
     ScreenInfo screen;
     int32_t columns;  // the published rectangle, from the window's top-left cell
     int32_t rows;
-    uint16_t characters[kMaxCells];
+    char16_t characters[kMaxCells];
     uint16_t attributes[kMaxCells];
 
     // Widget to agent: commands in order. `head` is the widget's, `tail` the agent's.
@@ -104,7 +104,7 @@ bool pop(Block& block, Command& out);
 
 // Agent side: publishes a read of columns x rows cells (row-major) with the screen it came from.
 void publish(Block& block, const ScreenInfo& screen, int32_t columns, int32_t rows,
-             const uint16_t* characters, const uint16_t* attributes);
+             const char16_t* characters, const uint16_t* attributes);
 
 // The widget's copy of the last published read.
 struct Snapshot {
@@ -112,7 +112,7 @@ struct Snapshot {
     ScreenInfo screen;
     int32_t columns = 0;
     int32_t rows = 0;
-    uint16_t characters[kMaxCells];
+    char16_t characters[kMaxCells];
     uint16_t attributes[kMaxCells];
 };
 
@@ -124,7 +124,7 @@ ReadResult read(const Block& block, Snapshot& out);
 // Copies the rectangle of columns x rows cells whose top-left cell is (left, top) in buffer
 // coordinates out of the snapshot; cells it does not hold come back blank.
 void copyRectangle(const Snapshot& snapshot, int32_t left, int32_t top, int32_t columns,
-                   int32_t rows, uint16_t* characters, uint16_t* attributes);
+                   int32_t rows, char16_t* characters, uint16_t* attributes);
 
 // The rectangle the agent reads: the console's window, and at least the widget's grid, within
 // kMaxCells.

@@ -190,15 +190,12 @@ private:
                                    block_.gridColumns.load(std::memory_order_relaxed),
                                    block_.gridRows.load(std::memory_order_relaxed));
         const size_t cells = size_t(extent.columns) * size_t(extent.rows);
-        characters_.assign(cells, ' ');
-        attributes_.assign(cells, 0);
+        wide_.assign(cells, kBlankCharacter);
+        attributes_.assign(cells, kBlankAttribute);
         const int32_t rows = screen_.readWindow(output_, screen, extent.columns, extent.rows,
-                                                characters_.data(), attributes_.data());
+                                                wide_.data(), attributes_.data());
         if (rows <= 0)
             return;
-        wide_.resize(cells);
-        for (size_t i = 0; i < cells; ++i)
-            wide_[i] = static_cast<unsigned char>(characters_[i]);
         // Unchanged reads are not published again: the widget's idle tick then copies nothing.
         if (published_ && sameScreen(screen, last_) && extent.columns == lastExtent_.columns &&
             extent.rows == lastExtent_.rows && wide_ == lastCells_ &&
@@ -226,13 +223,12 @@ private:
     std::vector<Child> children_;
     // Every child and all it starts: closed when the agent ends, however it ends.
     UniqueKernelHandle group_;
-    std::vector<char> characters_;
-    std::vector<uint16_t> wide_;
+    std::vector<char16_t> wide_;
     std::vector<uint16_t> attributes_;
     bool published_ = false;
     ScreenInfo last_;
     agent::Extent lastExtent_{0, 0};
-    std::vector<uint16_t> lastCells_;
+    std::vector<char16_t> lastCells_;
     std::vector<uint16_t> lastAttributes_;
 };
 

@@ -262,17 +262,13 @@ private:
         return true;
     }
     int32_t readWindow(NativeHandle, const ScreenInfo& screen, int32_t columns, int32_t rows,
-                       char* characters, uint16_t* attributes) override {
+                       char16_t* characters, uint16_t* attributes) override {
         if (!agent_ || snapshot_->sequence == 0 || columns <= 0 || rows <= 0)
             return 0;
         agent_->block().gridColumns.store(columns, std::memory_order_relaxed);
         agent_->block().gridRows.store(rows, std::memory_order_relaxed);
-        const size_t cells = size_t(columns) * size_t(rows);
-        wide_.resize(cells);
         agent::copyRectangle(*snapshot_, screen.windowLeft, screen.windowTop, columns, rows,
-                             wide_.data(), attributes);
-        for (size_t i = 0; i < cells; ++i)
-            characters[i] = static_cast<char>(wide_[i]);
+                             characters, attributes);
         return rows;
     }
     CellSize largestWindow(NativeHandle) override {
@@ -417,7 +413,6 @@ private:
 
     std::unique_ptr<AgentProcess> agent_;
     std::unique_ptr<agent::Snapshot> snapshot_;
-    std::vector<uint16_t> wide_;
     std::optional<agent::Command> bufferSize_;
     std::optional<agent::Command> windowRect_;
     std::optional<agent::Command> codePage_;

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "console/agent_channel.h"
@@ -18,13 +19,14 @@ protected:
         block = attach(memory.get(), sizeof(Block));
     }
     void publishGrid(int32_t columns, int32_t rows) {
-        std::vector<uint16_t> cells(size_t(columns) * size_t(rows));
+        std::vector<char16_t> cells(size_t(columns) * size_t(rows));
+        std::vector<uint16_t> attributes(cells.size(), 0x07);
         for (size_t i = 0; i < cells.size(); ++i)
-            cells[i] = uint16_t('a' + i % 26);
+            cells[i] = char16_t(u'a' + i % 26);
         ScreenInfo screen;
         screen.windowLeft = 10;
         screen.windowTop = 100;
-        publish(*block, screen, columns, rows, cells.data(), cells.data());
+        publish(*block, screen, columns, rows, cells.data(), attributes.data());
     }
     std::unique_ptr<unsigned char[]> memory;
     Block* block = nullptr;
@@ -43,10 +45,10 @@ TEST_F(AgentChannel, ReadsTheLastPublishedScreenOnceAndCopiesAnyRectangleOfIt) {
     publishGrid(4, 3);
     EXPECT_EQ(read(*block, *snapshot), ReadResult::Copied);
     EXPECT_EQ(read(*block, *snapshot), ReadResult::Unchanged);
-    uint16_t characters[6], attributes[6];
+    char16_t characters[6];
+    uint16_t attributes[6];
     copyRectangle(*snapshot, 12, 101, 3, 2, characters, attributes);  // from (2, 1), one past
-    EXPECT_EQ(std::vector<uint16_t>(characters, characters + 6),
-              (std::vector<uint16_t>{'g', 'h', ' ', 'k', 'l', ' '}));
+    EXPECT_EQ(std::u16string(characters, 6), u"gh kl ");
     EXPECT_EQ(attributes[2], kBlankAttribute);
 }
 
@@ -64,10 +66,11 @@ TEST_F(AgentChannel, DamagedSizesAreRefusedAndFarOriginsReadBlank) {
 
     publishGrid(4, 3);
     ASSERT_EQ(read(*block, *snapshot), ReadResult::Copied);
-    std::vector<uint16_t> characters(4), attributes(4);
+    std::vector<char16_t> characters(4);
+    std::vector<uint16_t> attributes(4);
     for (auto [left, top] : {std::pair{INT_MIN, INT_MIN}, {INT_MAX, 100}, {-32768, 32767}}) {
         copyRectangle(*snapshot, left, top, 2, 2, characters.data(), attributes.data());
-        EXPECT_EQ(characters, std::vector<uint16_t>(4, uint16_t(' ')));
+        EXPECT_EQ(std::u16string(characters.begin(), characters.end()), u"    ");
     }
 }
 
