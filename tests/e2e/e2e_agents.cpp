@@ -3,7 +3,6 @@
 // goes without disturbing the others; nothing of an agent outlives its widget or its host.
 #include <windows.h>
 #include <gdiplus.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -22,40 +21,16 @@ bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
     return host::pumpUntil(done, timeoutMs);
 }
 
-// Every process below `root`, with its image name.
-std::map<DWORD, std::string> descendants(DWORD root) {
-    std::multimap<DWORD, std::pair<DWORD, std::string>> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot != INVALID_HANDLE_VALUE) {
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot, &entry); more;
-             more = Process32Next(snapshot, &entry)) {
-            if (e2e::processRunning(entry.th32ProcessID))
-                children.insert({entry.th32ParentProcessID,
-                                 {entry.th32ProcessID, std::string(entry.szExeFile)}});
-        }
-        CloseHandle(snapshot);
-    }
-    std::map<DWORD, std::string> found;
-    std::vector<DWORD> todo{root};
-    while (!todo.empty()) {
-        const DWORD parent = todo.back();
-        todo.pop_back();
-        auto [first, last] = children.equal_range(parent);
-        for (auto it = first; it != last; ++it) {
-            if (found.emplace(it->second.first, it->second.second).second)
-                todo.push_back(it->second.first);
-        }
-    }
-    return found;
-}
-
 int countNamed(const std::map<DWORD, std::string>& processes, const char* name) {
     int n = 0;
     for (const auto& [pid, image] : processes)
         n += _stricmp(image.c_str(), name) == 0 ? 1 : 0;
     return n;
+}
+
+// How many processes of this image this process started, directly or not.
+int ownProcesses(const char* name) {
+    return countNamed(e2e::descendants(GetCurrentProcessId()), name);
 }
 
 // The colour of the middle of the widget's last overlay, 0 before it has one.
@@ -111,8 +86,7 @@ TEST_F(Widgets, ThreeInOneProcessEachRunTheirOwnConsole) {
     ASSERT_NE(create(third, "Third"), nullptr);
     EXPECT_TRUE(first.boxes().boxes().empty());
     EXPECT_TRUE(waitUntil([] {
-        return countNamed(descendants(GetCurrentProcessId()), "rundll32.exe") == 2 &&
-               countNamed(descendants(GetCurrentProcessId()), "cmd.exe") == 3;
+        return ownProcesses("rundll32.exe") == 2 && ownProcesses("cmd.exe") == 3;
     })) << "one agent for each widget after the first, one interpreter for each widget";
 
     // Each console shows what was typed into its own widget.
@@ -130,20 +104,16 @@ TEST_F(Widgets, ThreeInOneProcessEachRunTheirOwnConsole) {
     // Ctrl+C in one widget interrupts only its own program; the others' run to their end.
     for (e2e::WidgetHost* widget : {&first, &second, &third})
         run(*widget, "ping -n 4 127.0.0.1");
-    ASSERT_TRUE(
-        waitUntil([] { return countNamed(descendants(GetCurrentProcessId()), "ping.exe") == 3; }));
+    ASSERT_TRUE(waitUntil([] { return ownProcesses("ping.exe") == 3; }));
     EXPECT_TRUE(second.pressKey("Ctrl+C"));
-    EXPECT_TRUE(waitUntil(
-        [] { return countNamed(descendants(GetCurrentProcessId()), "ping.exe") == 2; }, 2000));
+    EXPECT_TRUE(waitUntil([] { return ownProcesses("ping.exe") == 2; }, 2000));
     host::pumpFor(300);
-    EXPECT_EQ(countNamed(descendants(GetCurrentProcessId()), "ping.exe"), 2);
-    ASSERT_TRUE(
-        waitUntil([] { return countNamed(descendants(GetCurrentProcessId()), "ping.exe") == 0; }));
+    EXPECT_EQ(ownProcesses("ping.exe"), 2);
+    ASSERT_TRUE(waitUntil([] { return ownProcesses("ping.exe") == 0; }));
 
     // The middle one goes with its agent and programs; the others keep working.
     second.destroy();
-    EXPECT_TRUE(waitUntil(
-        [] { return countNamed(descendants(GetCurrentProcessId()), "rundll32.exe") == 1; }));
+    EXPECT_TRUE(waitUntil([] { return ownProcesses("rundll32.exe") == 1; }));
     paint(third, 6);
     paint(first, 3);
     EXPECT_TRUE(shows(third, 6));
@@ -195,7 +165,7 @@ TEST_F(Widgets, EndingTheHostProcessEndsItsAgentAndEveryProgram) {
     CloseHandle(info.hThread);
     std::map<DWORD, std::string> tree;
     ASSERT_TRUE(waitUntil([&] {
-        tree = descendants(info.dwProcessId);
+        tree = e2e::descendants(info.dwProcessId);
         return countNamed(tree, "rundll32.exe") == 1 && countNamed(tree, "cmd.exe") == 2;
     })) << "the host process's widgets are running";
 
@@ -244,7 +214,7 @@ TEST_F(Widgets, AgentThatCannotStartIsReportedAndTheWidgetRemoved) {
     }
     paint(first, 2);
     EXPECT_TRUE(shows(first, 2));
-    EXPECT_EQ(countNamed(descendants(GetCurrentProcessId()), "rundll32.exe"), 0);
+    EXPECT_EQ(ownProcesses("rundll32.exe"), 0);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <cstring>
 #include <functional>
@@ -163,28 +162,6 @@ TEST_F(Desklet, DefaultStartDirectoryIsTheHomeFolder) {
         << home;
 }
 
-// Every process started by `root` and by those it started, by image name.
-std::map<DWORD, std::string> descendantsOf(DWORD root) {
-    std::multimap<DWORD, std::pair<DWORD, std::string>> byParent;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        byParent.insert({entry.th32ParentProcessID, {entry.th32ProcessID, entry.szExeFile}});
-    CloseHandle(snapshot);
-    std::map<DWORD, std::string> found;
-    std::vector<DWORD> parents{root};
-    while (!parents.empty()) {
-        const DWORD parent = parents.back();
-        parents.pop_back();
-        for (auto [it, end] = byParent.equal_range(parent); it != end; ++it) {
-            if (found.emplace(it->second.first, it->second.second).second)
-                parents.push_back(it->second.first);
-        }
-    }
-    return found;
-}
-
 TEST_F(Desklet, DestroyEndsEveryProcessTheChildStarted) {
     ASSERT_NE(widget.create(), nullptr);
     ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
@@ -195,7 +172,7 @@ TEST_F(Desklet, DestroyEndsEveryProcessTheChildStarted) {
     widget.typeKey(VK_RETURN);
     std::map<DWORD, std::string> tree;
     ASSERT_TRUE(waitUntil([&] {
-        tree = descendantsOf(child);
+        tree = e2e::descendants(child);
         for (const auto& [pid, name] : tree)
             if (_stricmp(name.c_str(), "ping.exe") == 0 && e2e::processRunning(pid))
                 return true;

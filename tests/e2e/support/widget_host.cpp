@@ -144,6 +144,33 @@ std::vector<DWORD> childProcesses(const char* exeName) {
     return result;
 }
 
+std::map<DWORD, std::string> descendants(DWORD root) {
+    std::multimap<DWORD, std::pair<DWORD, std::string>> byParent;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more;
+             more = Process32Next(snapshot, &entry)) {
+            if (processRunning(entry.th32ProcessID))
+                byParent.insert(
+                    {entry.th32ParentProcessID, {entry.th32ProcessID, entry.szExeFile}});
+        }
+        CloseHandle(snapshot);
+    }
+    std::map<DWORD, std::string> found;
+    std::vector<DWORD> parents{root};
+    while (!parents.empty()) {
+        const DWORD parent = parents.back();
+        parents.pop_back();
+        for (auto [it, end] = byParent.equal_range(parent); it != end; ++it) {
+            if (found.emplace(it->second.first, it->second.second).second)
+                parents.push_back(it->second.first);
+        }
+    }
+    return found;
+}
+
 bool processRunning(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (process == nullptr)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,8 @@ bool consoleInfo(CONSOLE_SCREEN_BUFFER_INFO& info);
 // Ids of the running processes whose parent is this process and whose image is `exeName`.
 std::vector<DWORD> childProcesses(const char* exeName = "cmd.exe");
 bool processRunning(DWORD pid);
+// Every running process started by `root` and by those it started, with its image name.
+std::map<DWORD, std::string> descendants(DWORD root);
 
 // A fresh file path in the temporary folder (deleted if it existed).
 std::string tempFile(const std::string& name);
