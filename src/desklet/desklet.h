@@ -17,6 +17,7 @@
 #include "desklet/change_flags.h"
 #include "desklet/configurable.h"
 #include "desklet/key_translator.h"
+#include "desklet/live_desklets.h"
 #include "desklet/lock.h"
 #include "desklet/platform.h"
 #include "platform/handles.h"
@@ -54,6 +55,8 @@ public:
     void restartChild();
     void saveSettings(const std::string& iniFile, const std::string& iniSection);
 
+    // What the pages hold of this desklet (see live_desklets.h).
+    DeskletToken pageToken() const { return token_; }
     InstanceHandle moduleInstance() const { return instance; }
     WindowHandle widgetWindow() const { return window; }
 
@@ -102,6 +105,9 @@ private:
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};
     std::atomic<bool> destroyed_{false};
+    // Changes applied on another thread, waiting to be made on the widget's.
+    std::atomic<ChangeFlags> pendingChanges_{0};
+    DeskletToken token_ = 0;
 };
 
 }  // namespace tideglass

@@ -51,6 +51,8 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
                 updateStep();
             break;
         default:
+            if (message == ui.privateMessage())
+                applyChanges(pendingChanges_.exchange(0));
             break;
     }
 }
