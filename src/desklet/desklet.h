@@ -16,6 +16,7 @@
 #include "console/processes.h"
 #include "desklet/change_flags.h"
 #include "desklet/configurable.h"
+#include "desklet/copy_paste.h"
 #include "desklet/key_translator.h"
 #include "desklet/live_desklets.h"
 #include "desklet/lock.h"
@@ -78,6 +79,10 @@ private:
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
     void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    bool clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void paste();
+    void feedPaste();
+    void copyText();
     void present();
     void resizeConsole();
     void rebuildRenderer();
@@ -101,6 +106,10 @@ private:
     // desklet's console control handler is installed (removed again with the console).
     KeyTranslator keyTranslator;
     bool controlHandlerInstalled = false;
+    // Pasted text not yet typed (under the lock), and the copy or paste key whose release the
+    // program must not get either.
+    PasteQueue pasteQueue;
+    uint16_t clipboardKeyDown_ = 0;
 
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};

@@ -87,8 +87,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console, screen,   processes, ui,    host,
-                         saved,   graphics, locks,     input, keyboard};
+    Platform withProfile{console,  screen, processes, ui,       host,      saved,
+                         graphics, locks,  input,     keyboard, clipboard, text};
     struct Case {
         const char* file;
         const char* section;
@@ -127,8 +127,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console, screen,   processes, oddUi, host,
-                 profile, graphics, locks,     input, keyboard};
+    Platform odd{console,  screen, processes, oddUi,    host,      profile,
+                 graphics, locks,  input,     keyboard, clipboard, text};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
@@ -137,8 +137,8 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
 
 TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     BoxlessUserInterface boxless;
-    Platform failing{console, screen,   processes, boxless, host,
-                     profile, graphics, locks,     input,   keyboard};
+    Platform failing{console,  screen, processes, boxless,  host,      profile,
+                     graphics, locks,  input,     keyboard, clipboard, text};
     boxless.timerFails = true;
     EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
     EXPECT_EQ(host.names().back(), "remove");
