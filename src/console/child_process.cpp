@@ -22,12 +22,15 @@ std::string expandOrThrow(Processes& processes, const std::string& text, const c
 }  // namespace
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : processes_(other.processes_), record_(std::exchange(other.record_, ProcessRecord{})) {}
+    : processes_(other.processes_),
+      group_(other.group_),
+      record_(std::exchange(other.record_, ProcessRecord{})) {}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
         terminate();
         processes_ = other.processes_;
+        group_ = other.group_;
         record_ = std::exchange(other.record_, ProcessRecord{});
     }
     return *this;
@@ -38,7 +41,8 @@ void ChildProcess::launch(const std::string& commandLine, const std::string& dir
     const std::string expandedCommandLine = expandOrThrow(*processes_, commandLine, "command line");
     const std::string expandedDirectory = expandOrThrow(*processes_, directory, "start directory");
     ProcessRecord started;
-    const uint32_t error = processes_->create(expandedCommandLine, expandedDirectory, started);
+    const uint32_t error =
+        processes_->create(expandedCommandLine, expandedDirectory, group_, started);
     if (error != 0)
         throw std::runtime_error(processes_->errorText(error));
     record_ = started;

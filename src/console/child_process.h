@@ -9,12 +9,34 @@
 
 namespace tideglass {
 
+// The group that a widget's children and everything they start run in; when it goes, whatever
+// still runs in it is ended.
+class ChildGroup {
+public:
+    explicit ChildGroup(Processes& processes)
+        : processes_(processes), handle_(processes.createGroup()) {}
+    ~ChildGroup() {
+        if (handle_)
+            processes_.closeHandle(handle_);
+    }
+    ChildGroup(const ChildGroup&) = delete;
+    ChildGroup& operator=(const ChildGroup&) = delete;
+
+    NativeHandle handle() const { return handle_; }  // null when the system has none
+
+private:
+    Processes& processes_;
+    NativeHandle handle_;
+};
+
 // Room for an expanded command line or start directory, the most process creation accepts.
 constexpr std::size_t kExpansionLimit = 32766;
 
 class ChildProcess {
 public:
-    explicit ChildProcess(Processes& processes) : processes_(&processes) {}
+    // Children are started in `group` when one is given (see Processes::createGroup).
+    explicit ChildProcess(Processes& processes, NativeHandle group = nullptr)
+        : processes_(&processes), group_(group) {}
     ~ChildProcess() { terminate(); }
 
     ChildProcess(ChildProcess&& other) noexcept;
@@ -39,6 +61,7 @@ public:
 
 private:
     Processes* processes_;
+    NativeHandle group_;
     ProcessRecord record_;
 };
 

@@ -28,6 +28,7 @@ namespace tideglass {
 
 class Renderer;
 class ChildProcess;
+class ChildGroup;
 
 class Desklet final : public Configurable {
 public:
@@ -102,10 +103,14 @@ private:
     WindowHandle consoleWindow = nullptr;
     bool childFailed = false;
 
-    // Beyond the documented fields: a dead key waiting for the next key, and whether this
-    // desklet's console control handler is installed (removed again with the console).
+    // Beyond the documented fields: a dead key waiting for the next key, whether this
+    // desklet's console control handler is installed (removed again with the console), and the
+    // group of its children.
     KeyTranslator keyTranslator;
     bool controlHandlerInstalled = false;
+    // Every child runs in it, with all it starts: made at the first start, and when it goes
+    // (after the child) it ends whatever of that tree still runs.
+    std::unique_ptr<ChildGroup> childGroup;
     // Pasted text not yet typed (under the lock), and the copy or paste key whose release the
     // program must not get either.
     PasteQueue pasteQueue;

@@ -5,6 +5,7 @@
 #include "desklet/desklet.h"
 #include "desklet/desklet_hold.h"
 #include "desklet/messages.h"
+#include "desklet/poll_period.h"
 #include "desklet/renderer_settings.h"
 #include "desklet/report_current.h"
 #include "ports/host.h"
@@ -68,7 +69,7 @@ void Desklet::applyChanges(ChangeFlags flags) {
             LockGuard hold(*lock);
             interval = settings.integer(keys::kPollInterval);
         }
-        platform_.ui.setTimer(window, kPollTimerId, static_cast<uint32_t>(interval));
+        platform_.ui.setTimer(window, kPollTimerId, pollPeriodMs(interval));
     }
 }
 

@@ -70,7 +70,7 @@ void Desklet::release() {
 }
 
 // Everything after the timer: the renderer under the lock (a tick may still be drawing), the
-// lock, the child (ended if it still runs), then the console itself.
+// lock, the child (ended if it still runs), whatever it started, then the console itself.
 void Desklet::teardown() noexcept {
     if (lock) {
         LockGuard hold(*lock);
@@ -78,6 +78,7 @@ void Desklet::teardown() noexcept {
     }
     lock.reset();
     child.reset();
+    childGroup.reset();
     releaseConsole();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -91,13 +92,28 @@ bool marginsFit(int32_t before, int32_t after, int64_t text) {
     return side > 0 && side <= kMaxBitmapSide && far <= kMaxBitmapSide && far > 0 && before < side;
 }
 
+bool textAreaFits(int64_t text) {
+    return marginsFit(kFallbackMargin, kFallbackMargin, text);
+}
+
 }  // namespace
+
+bool fontRequestFits(const FontBlock& font, int32_t columns, int32_t rows) {
+    // In 64 bits: the magnitude of INT32_MIN and its product with a row count both fit there.
+    const int64_t height = std::abs(int64_t(font.height));
+    const int64_t width = std::abs(int64_t(font.width));
+    return textAreaFits(height * rows) && textAreaFits(width * columns);
+}
+
+bool measuredTextFits(int32_t measuredWidth, int32_t measuredHeight, int32_t rows) {
+    return measuredWidth > 0 && measuredHeight > 0 && textAreaFits(measuredWidth) &&
+           textAreaFits(int64_t(rows) * measuredHeight);
+}
 
 Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
                      int32_t measuredHeight) {
     const int64_t textHeight = int64_t(rows) * measuredHeight;
-    if (!marginsFit(kFallbackMargin, kFallbackMargin, measuredWidth) ||
-        !marginsFit(kFallbackMargin, kFallbackMargin, textHeight)) {
+    if (!textAreaFits(measuredWidth) || !textAreaFits(textHeight)) {
         throw std::runtime_error("the font gives a text area of " + std::to_string(measuredWidth) +
                                  " x " + std::to_string(textHeight) +
                                  " pixels, too large for an overlay bitmap");

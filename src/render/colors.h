@@ -104,6 +104,18 @@ constexpr int32_t kMaxBitmapSide = 16384;
 // The settings' default margin, used on a side whose stored margins cannot frame the text.
 constexpr int32_t kFallbackMargin = 8;
 
+// Whether a font asked for with this record could make an overlay of columns x rows cells at
+// all: its requested height (character height when negative, cell height when positive) times
+// the rows and its requested average width times the columns, each between the default
+// margins, within kMaxBitmapSide. Asked before the font is made: GDI itself grows slow and
+// memory-hungry with a huge font.
+bool fontRequestFits(const FontBlock& font, int32_t columns, int32_t rows);
+
+// Whether a font's measured row of text (`measuredWidth` for all the columns, `measuredHeight`
+// for one row) gives cells of positive size and a text area that fits a bitmap with the default
+// margins. A font for which this is false is drawn as the default font.
+bool measuredTextFits(int32_t measuredWidth, int32_t measuredHeight, int32_t rows);
+
 // Bitmap = margins + measured text. Where the two margins of a side do not make a bitmap of
 // positive size up to kMaxBitmapSide with the text on it, that side is laid out with
 // kFallbackMargin. Throws std::runtime_error when the text alone is too large for a bitmap (huge

@@ -13,6 +13,23 @@
 
 namespace tideglass {
 
+namespace {
+
+// One row of "X" in the font (the device context's own font when there is none); 0 x 0 when no
+// device context can be had.
+TextExtent measureRow(Canvas* scratch, const Font* font, int32_t columns) {
+    if (!scratch)
+        return {};
+    std::unique_ptr<TextContext> text = scratch->openText();
+    if (!text)
+        return {};
+    if (font)
+        text->selectFont(*font);
+    return text->measure(std::u16string(static_cast<size_t>(columns), u'X'));
+}
+
+}  // namespace
+
 Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffer& screen)
     : state_(std::make_unique<State>(config, screen)) {
     State& s = *state_;
@@ -26,26 +43,26 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
     // The font is measured on a throw-away canvas: the overlay's size depends on the result.
     std::unique_ptr<Canvas> scratch = graphics.createCanvas(kScratchCanvasSize, kScratchCanvasSize);
 
+    // A font that could never give an overlay of the allowed size, or whose cells measure
+    // nothing, is drawn as the default font, so the widget still appears and can be configured;
+    // the settings keep what was stored. A request too large is refused before it is made.
+    bool defaultFont =
+        !config.font.hasFaceName() || !fontRequestFits(config.font, grid.columns, grid.rows);
+    TextExtent extent;
+    if (!defaultFont) {
+        s.font = graphics.createFont(config.font);
+        extent = measureRow(scratch.get(), s.font.get(), grid.columns);
+        defaultFont = !measuredTextFits(extent.width, extent.height, grid.rows);
+    }
+    if (defaultFont) {
+        s.font = graphics.stockOemFixedFont();
+        extent = measureRow(scratch.get(), s.font.get(), grid.columns);
+    }
     // The console has to hand out bytes in the code page the font draws: OEM for the stock
     // font and for OEM fonts, ANSI for every other character set.
-    uint32_t codePage = 0;
-    if (!config.font.hasFaceName()) {
-        s.font = graphics.stockOemFixedFont();
-        codePage = screen.oemCodePage();
-    } else {
-        s.font = graphics.createFont(config.font);
-        codePage =
-            config.font.charSet == kOemCharset ? screen.oemCodePage() : screen.ansiCodePage();
-    }
-
-    TextExtent extent;
-    if (scratch) {
-        if (std::unique_ptr<TextContext> text = scratch->openText()) {
-            if (s.font)
-                text->selectFont(*s.font);
-            extent = text->measure(std::u16string(static_cast<size_t>(grid.columns), u'X'));
-        }
-    }
+    const uint32_t codePage = defaultFont || config.font.charSet == kOemCharset
+                                  ? screen.oemCodePage()
+                                  : screen.ansiCodePage();
 
     const Layout layout = computeLayout(s.config, grid.rows, extent.width, extent.height);
     s.textOriginX = layout.originX;

@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "e2e/support/dialog_driver.h"
 #include "support/widget_host.h"
@@ -194,6 +197,86 @@ TEST_F(Desklet, DefaultStartDirectoryIsTheHomeFolder) {
         return false;
     })) << "prompt shows "
         << home;
+}
+
+// Every process started by `root` and by those it started, by image name.
+std::map<DWORD, std::string> descendantsOf(DWORD root) {
+    std::multimap<DWORD, std::pair<DWORD, std::string>> byParent;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        byParent.insert({entry.th32ParentProcessID, {entry.th32ProcessID, entry.szExeFile}});
+    CloseHandle(snapshot);
+    std::map<DWORD, std::string> found;
+    std::vector<DWORD> parents{root};
+    while (!parents.empty()) {
+        const DWORD parent = parents.back();
+        parents.pop_back();
+        for (auto [it, end] = byParent.equal_range(parent); it != end; ++it) {
+            if (found.emplace(it->second.first, it->second.second).second)
+                parents.push_back(it->second.first);
+        }
+    }
+    return found;
+}
+
+TEST_F(Desklet, DestroyEndsEveryProcessTheChildStarted) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    const DWORD child = e2e::childProcesses().front();
+    widget.typeText("cmd /k");
+    widget.typeKey(VK_RETURN);
+    widget.typeText("ping -n 100 127.0.0.1");
+    widget.typeKey(VK_RETURN);
+    std::map<DWORD, std::string> tree;
+    ASSERT_TRUE(waitUntil([&] {
+        tree = descendantsOf(child);
+        for (const auto& [pid, name] : tree)
+            if (_stricmp(name.c_str(), "ping.exe") == 0 && e2e::processRunning(pid))
+                return true;
+        return false;
+    })) << "the inner interpreter starts ping";
+    tree[child] = "cmd.exe";
+
+    widget.destroy();
+
+    const bool allEnded = waitUntil([&] {
+        for (const auto& entry : tree)
+            if (e2e::processRunning(entry.first))
+                return false;
+        return true;
+    });
+    for (const auto& [pid, name] : tree) {
+        EXPECT_FALSE(e2e::processRunning(pid)) << name << " " << pid << " is left";
+        if (HANDLE left = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+            TerminateProcess(left, 1);
+            CloseHandle(left);
+        }
+    }
+    EXPECT_TRUE(allEnded);
+}
+
+// The child's handle table is looked at from outside: a handle the host made inheritable must
+// not be there under the value it has in the host.
+TEST_F(Desklet, ChildInheritsNoHandleOfTheHost) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE event = CreateEventA(&inheritable, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(waitUntil([] { return e2e::childProcesses().size() == 1; }));
+    HANDLE child = OpenProcess(PROCESS_DUP_HANDLE, FALSE, e2e::childProcesses().front());
+    ASSERT_NE(child, nullptr);
+
+    HANDLE copy = nullptr;
+    if (DuplicateHandle(child, event, GetCurrentProcess(), &copy, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS)) {
+        SetEvent(copy);  // whatever event of the child's this is, it is not the host's
+        CloseHandle(copy);
+    }
+    EXPECT_EQ(WaitForSingleObject(event, 0), DWORD(WAIT_TIMEOUT));
+    CloseHandle(child);
+    CloseHandle(event);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
+#include <psapi.h>
 
+#include <climits>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -192,5 +195,124 @@ TEST_F(Widget, ColumnsBeyondTheScreenAreLoweredAndSavedSo) {
     EXPECT_EQ(info.srWindow.Right - info.srWindow.Left + 1, largest.X);
     EXPECT_EQ(info.dwSize.Y, 25 * 10) << "ten screens of rows";
 }
+
+// ---- Settings that cannot be used as stored ---------------------------------------------------
+
+struct FontRow {
+    LONG height;
+    LONG width;
+};
+
+class HostileFont : public Widget, public testing::WithParamInterface<FontRow> {};
+
+// A font too large for any overlay, or one whose cell GDI cannot measure, is drawn with the
+// default font at once; the stored font stays as it is.
+TEST_P(HostileFont, IsDrawnWithTheDefaultFontAtOnce) {
+    const std::string ini = e2e::tempFile("tideglass-hostile-font.ini");
+    LOGFONTA font{};
+    font.lfHeight = GetParam().height;
+    font.lfWidth = GetParam().width;
+    std::strcpy(font.lfFaceName, "Courier New");
+    ASSERT_TRUE(WritePrivateProfileStructA("Desklet", "font", &font, sizeof font, ini.c_str()));
+    // A widget with the default font first, for the time and size to compare with: creation
+    // itself (a console, a child) takes up to a second under a loaded Wine.
+    DWORD start = GetTickCount();
+    ASSERT_NE(widget.create(), nullptr);
+    const DWORD defaultTime = GetTickCount() - start;
+    const UINT width = widget.recorder().overlayWidth();
+    const UINT height = widget.recorder().overlayHeight();
+    widget.destroy();
+    widget.recorder().clear();
+    PROCESS_MEMORY_COUNTERS memory{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    const SIZE_T before = memory.PagefileUsage;
+    start = GetTickCount();
+
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+
+    EXPECT_LT(GetTickCount() - start, defaultTime + 1000);
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    EXPECT_LT(memory.PeakPagefileUsage - before, SIZE_T(64) << 20);
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+    ASSERT_GT(widget.recorder().overlayCount(), 0);
+    EXPECT_EQ(widget.recorder().overlayWidth(), width);
+    EXPECT_EQ(widget.recorder().overlayHeight(), height);
+    ASSERT_TRUE(waitUntil([&] { return promptShown() && pictures.size() > 1; }));
+    EXPECT_TRUE(widget.boxes().boxes().empty());
+
+    widget.save(ini, "Desklet");
+    LOGFONTA saved{};
+    ASSERT_TRUE(GetPrivateProfileStructA("Desklet", "font", &saved, sizeof saved, ini.c_str()));
+    EXPECT_EQ(saved.lfHeight, font.lfHeight);
+    EXPECT_EQ(saved.lfWidth, font.lfWidth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostileFont,
+                         testing::Values(FontRow{-1000, 0}, FontRow{-12, LONG_MIN},
+                                         FontRow{-650, 0}),  // its cells measure too high
+                         [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// The periods the plug-in asks SetTimer for, seen through its import of the function.
+std::vector<UINT> gTimerPeriods;
+decltype(&SetTimer) gSetTimer = nullptr;
+
+UINT_PTR WINAPI recordingSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC procedure) {
+    gTimerPeriods.push_back(period);
+    return gSetTimer(window, id, period, procedure);
+}
+
+// Points every import slot of `module` that holds `original` at `replacement`.
+void redirectImport(HMODULE module, void* original, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (; dll->Name != 0; ++dll) {
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; slot->u1.Function != 0; ++slot) {
+            if (reinterpret_cast<void*>(slot->u1.Function) != original)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(slot, sizeof *slot, protection, &protection);
+        }
+    }
+}
+
+struct PollRow {
+    const char* setting;
+    UINT period;
+};
+
+class HostilePollInterval : public Widget, public testing::WithParamInterface<PollRow> {};
+
+TEST_P(HostilePollInterval, TicksAtTheClampedPeriod) {
+    gSetTimer = &SetTimer;  // the plug-in may have been loaded anew for this widget
+    redirectImport(widget.module(), reinterpret_cast<void*>(gSetTimer),
+                   reinterpret_cast<void*>(&recordingSetTimer));
+    gTimerPeriods.clear();
+    const std::string ini = e2e::tempFile("tideglass-hostile-poll.ini");
+    WritePrivateProfileStringA("Desklet", "poll-interval", GetParam().setting, ini.c_str());
+
+    ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+
+    EXPECT_EQ(gTimerPeriods, std::vector<UINT>{GetParam().period});
+    if (GetParam().period < 1000) {
+        ASSERT_TRUE(waitUntil([&] { return widget.timerTicks().size() >= 20; }));
+        const double period = e2e::typicalTickPeriod(widget.timerTicks());
+        EXPECT_GE(period, GetParam().period - 2.0);
+        EXPECT_LE(period, GetParam().period * 4.0);
+    }
+    widget.save(ini, "Desklet");
+    EXPECT_EQ(e2e::readIniValue(ini, "Desklet", "poll-interval"), GetParam().setting);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostilePollInterval,
+                         testing::Values(PollRow{"-1", 15}, PollRow{"0", 15},
+                                         PollRow{"2147483647", 60000}),
+                         [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 }  // namespace

@@ -30,6 +30,9 @@ public:
     }
     TextExtent measure(const std::u16string& text) override {
         canvas_->measured.push_back(text);
+        const auto byFont = state_->extentPerFont.find(font_);
+        if (byFont != state_->extentPerFont.end())
+            return {byFont->second.width * int32_t(text.size()), byFont->second.height};
         TextExtent total{0, 0};
         for (char16_t ch : text) {
             auto it = state_->extentPerChar.find(ch);

@@ -51,6 +51,8 @@ struct FakeGraphicsState {
     // Extent of one character when measured; characters not listed use defaultExtent.
     std::map<char16_t, TextExtent> extentPerChar;
     TextExtent defaultExtent{8, 12};
+    // Extent of every character in the fonts listed, by face name, before the two above.
+    std::map<std::string, TextExtent> extentPerFont;
     bool failCanvas = false;       // every canvas is created without a bitmap
     int failCanvasFromIndex = -1;  // canvases from this creation index on fail (-1: none)
     bool failFont = false;         // createFont returns null

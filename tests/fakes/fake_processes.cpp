@@ -33,8 +33,17 @@ bool FakeProcesses::expand(const std::string& text, std::size_t limit, std::stri
     return true;
 }
 
+NativeHandle FakeProcesses::createGroup() {
+    record("createGroup");
+    const auto group = reinterpret_cast<NativeHandle>(nextHandle);
+    nextHandle += 0x10;
+    groups.insert(group);
+    open.insert(group);
+    return group;
+}
+
 uint32_t FakeProcesses::create(const std::string& commandLine, const std::string& directory,
-                               ProcessRecord& out) {
+                               NativeHandle, ProcessRecord& out) {
     record("createProcess");
     if (failStartWith != 0) {
         ++failedStarts;
@@ -71,7 +80,9 @@ void FakeProcesses::terminate(NativeHandle process, uint32_t exitCode) {
 }
 
 void FakeProcesses::closeHandle(NativeHandle handle) {
-    record(threads.count(handle) ? "closeThread" : "closeProcess");
+    record(threads.count(handle)  ? "closeThread"
+           : groups.count(handle) ? "closeGroup"
+                                  : "closeProcess");
     closed.push_back(handle);
     open.erase(handle);
 }

@@ -25,8 +25,9 @@ public:
     };
 
     bool expand(const std::string& text, std::size_t limit, std::string& out) override;
+    NativeHandle createGroup() override;
     uint32_t create(const std::string& commandLine, const std::string& directory,
-                    ProcessRecord& out) override;
+                    NativeHandle group, ProcessRecord& out) override;
     WaitResult poll(NativeHandle process) override;
     void terminate(NativeHandle process, uint32_t exitCode) override;
     void closeHandle(NativeHandle handle) override;
@@ -59,6 +60,7 @@ private:
     std::set<NativeHandle> running;
     std::set<NativeHandle> open;
     std::set<NativeHandle> threads;
+    std::set<NativeHandle> groups;
     uintptr_t nextHandle = 0x1000;
 };
 

@@ -18,7 +18,8 @@ HostTable& hostTable() {
 
 namespace {
 
-// Every host function takes and returns 32-bit values with the standard calling convention.
+// Every host function takes and returns pointer-sized values (32 bits in the hosts of the
+// plug-in's era) with the standard calling convention.
 using HostCall2 = INT_PTR(WINAPI*)(HWND, INT_PTR);
 using HostCall3 = INT_PTR(WINAPI*)(HWND, INT_PTR, INT_PTR);
 

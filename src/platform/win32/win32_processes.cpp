@@ -25,27 +25,59 @@ bool Win32Processes::expand(const std::string& text, std::size_t limit, std::str
     return true;
 }
 
+NativeHandle Win32Processes::createGroup() {
+    UniqueKernelHandle job(::CreateJobObjectA(nullptr, nullptr));
+    if (!job)
+        return nullptr;
+    // The last handle's close, by the widget's release or by the end of the host process, ends
+    // every process in the job. One started with CREATE_BREAKAWAY_FROM_JOB leaves it on purpose
+    // and is its own business.
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                   sizeof limits)) {
+        return nullptr;
+    }
+    return job.release();
+}
+
 uint32_t Win32Processes::create(const std::string& commandLine, const std::string& directory,
-                                ProcessRecord& out) {
+                                NativeHandle group, ProcessRecord& out) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    SECURITY_ATTRIBUTES inheritable{};
-    inheritable.nLength = sizeof inheritable;
-    inheritable.lpSecurityDescriptor = nullptr;
-    inheritable.bInheritHandle = TRUE;
     // CreateProcessA may write into the command line, so it gets a private copy.
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
     PROCESS_INFORMATION info{};
-    // Creation flags 0: a console program shares the hidden console instead of getting its own.
+    // No handle of the host is inherited: the child must not reach what the host keeps open,
+    // and a console program needs none, since it gets its standard handles from the console it
+    // shares (Windows 8 and later open them anew for it; before, console handles were
+    // pseudo-handles valid in every process of the console). The handles to the child are not
+    // inheritable either, so nothing the host starts later holds them.
+    // Creation flag 0 besides: a console program shares the hidden console instead of getting
+    // its own. Suspended while it joins the group, so nothing it starts can run outside.
     // An empty start directory goes as an empty string, not as "the caller's directory".
-    if (!::CreateProcessA(nullptr, command.data(), &inheritable, &inheritable, TRUE, 0, nullptr,
+    const DWORD flags = group ? CREATE_SUSPENDED : 0;
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
                           directory.c_str(), &startup, &info)) {
         const DWORD error = ::GetLastError();
         return error != 0 ? error : ERROR_GEN_FAILURE;
     }
-    out.process = info.hProcess;
-    out.thread = info.hThread;
+    UniqueKernelHandle process(info.hProcess);
+    UniqueKernelHandle thread(info.hThread);
+    if (group) {
+        // Fails where the host runs in a job of its own that cannot hold a nested one (systems
+        // before Windows 8): the child then runs outside the group rather than not at all.
+        ::AssignProcessToJobObject(group, process.get());
+        if (::ResumeThread(thread.get()) == DWORD(-1)) {
+            const DWORD error = ::GetLastError();
+            ::TerminateProcess(process.get(), 0);
+            return error != 0 ? error : ERROR_GEN_FAILURE;
+        }
+    }
+    out.process = process.release();
+    out.thread = thread.release();
     out.processId = info.dwProcessId;
     out.threadId = info.dwThreadId;
     return 0;

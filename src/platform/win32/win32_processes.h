@@ -9,8 +9,9 @@ namespace tideglass::win32 {
 class Win32Processes final : public Processes {
 public:
     bool expand(const std::string& text, std::size_t limit, std::string& out) override;
+    NativeHandle createGroup() override;
     uint32_t create(const std::string& commandLine, const std::string& directory,
-                    ProcessRecord& out) override;
+                    NativeHandle group, ProcessRecord& out) override;
     WaitResult poll(NativeHandle process) override;
     void terminate(NativeHandle process, uint32_t exitCode) override;
     void closeHandle(NativeHandle handle) override;

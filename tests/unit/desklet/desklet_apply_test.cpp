@@ -103,6 +103,21 @@ TEST_F(DeskletTest, ApplyFromAnotherThreadIsFinishedOnTheWidgetsThread) {
     EXPECT_EQ(ui.timers.size(), 1u) << "nothing is left waiting";
 }
 
+// The timer runs between 15 ms and a minute whatever is stored; the setting keeps its value.
+TEST_F(DeskletTest, PollIntervalOutsideTheBoundsIsUsedClamped) {
+    const std::pair<int32_t, uint32_t> rows[] = {
+        {INT32_MIN, 15}, {-1, 15},       {0, 15},        {14, 15},          {15, 15},
+        {250, 250},      {60000, 60000}, {60001, 60000}, {INT32_MAX, 60000}};
+    auto desklet = create();
+    for (const auto& [stored, period] : rows) {
+        Settings copy = desklet->currentSettings();
+        copy.integer(keys::kPollInterval) = stored;
+        desklet->applyConfiguration(copy, kPollIntervalChange);
+        EXPECT_EQ(ui.timers.back().periodMs, period) << "stored " << stored;
+        EXPECT_EQ(desklet->currentSettings().integers.at(keys::kPollInterval), stored);
+    }
+}
+
 TEST_F(DeskletTest, ConsoleIsShrunkThenGivenTenScreensOfBufferThenItsWindow) {
     auto desklet = create();
     ASSERT_EQ(screen.windowCalls.size(), 2u);

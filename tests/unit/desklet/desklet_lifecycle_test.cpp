@@ -86,13 +86,15 @@ TEST_F(DeskletTest, DestructionReleasesInOrderAndEndsTheRunningChild) {
     const auto lockRecord = locks.last;
     log.clear();
     desklet.reset();
-    EXPECT_EQ(logOf({"killTimer", "lock", "destroyCanvas", "unlock", "deleteLock",
-                     "terminateProcess", "closeThread", "closeProcess", "closeConsoleOutput",
-                     "closeConsoleInput", "freeConsole", "removeControlHandler"}),
-              (std::vector<std::string>{"killTimer", "lock", "destroyCanvas", "unlock",
-                                        "deleteLock", "terminateProcess", "closeThread",
-                                        "closeProcess", "closeConsoleOutput", "closeConsoleInput",
-                                        "freeConsole", "removeControlHandler"}));
+    // The group goes after the child: whatever the child started is ended with it.
+    EXPECT_EQ(
+        logOf({"killTimer", "lock", "destroyCanvas", "unlock", "deleteLock", "terminateProcess",
+               "closeThread", "closeProcess", "closeGroup", "closeConsoleOutput",
+               "closeConsoleInput", "freeConsole", "removeControlHandler"}),
+        (std::vector<std::string>{"killTimer", "lock", "destroyCanvas", "unlock", "deleteLock",
+                                  "terminateProcess", "closeThread", "closeProcess", "closeGroup",
+                                  "closeConsoleOutput", "closeConsoleInput", "freeConsole",
+                                  "removeControlHandler"}));
     EXPECT_EQ(console.installedHandlers, 0) << "the handler points into a DLL the host may unload";
     ASSERT_EQ(ui.killedTimers.size(), 1u);
     EXPECT_EQ(ui.killedTimers[0], std::make_pair(widget, uintptr_t{1}));
@@ -168,7 +170,7 @@ TEST_F(DeskletTest, DestroyingAfterTheChildEndedTerminatesNothing) {
     processes.end(processes.lastProcess());
     desklet.reset();
     EXPECT_TRUE(processes.terminations.empty());
-    EXPECT_EQ(processes.closed.size(), 2u);
+    EXPECT_EQ(processes.closed.size(), 3u);  // thread, process, then the group
     EXPECT_FALSE(console.allocated);
 }
 

@@ -74,6 +74,44 @@ INSTANTIATE_TEST_SUITE_P(
                       CodePageCase{"Lucida Console", 0, {ScriptedScreen::kAnsi}, false},
                       CodePageCase{"Courier New", 204, {ScriptedScreen::kAnsi}, false}));
 
+// A font that can never give an overlay of the allowed size is not made at all; one whose cells
+// measure nothing or too much is dropped. Both are drawn as the stock font, in its code page.
+struct FontFallbackCase {
+    int32_t height;
+    int32_t width;
+    TextExtent measured;  // of each character in the chosen font
+    size_t created;
+    bool stock;
+};
+
+class FontFallback : public RendererTest, public ::testing::WithParamInterface<FontFallbackCase> {};
+
+TEST_P(FontFallback, UnusableFontIsDrawnAsTheStockFont) {
+    const FontFallbackCase& p = GetParam();
+    std::strcpy(config.font.faceName, "Courier New");
+    config.font.height = p.height;
+    config.font.width = p.width;
+    graphics->extentPerFont["Courier New"] = p.measured;
+    build();
+    EXPECT_EQ(graphics->fontsCreated.size(), p.created);
+    EXPECT_EQ(graphics->stockFontsTaken, p.stock ? 1 : 0);
+    EXPECT_EQ(screen.codePages.back(), p.stock ? ScriptedScreen::kOem : ScriptedScreen::kAnsi);
+    const int32_t cellWidth = p.stock ? 8 : p.measured.width;
+    EXPECT_EQ(overlay().width, 16 + 80 * cellWidth);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FontFallback,
+    ::testing::Values(FontFallbackCase{-12, 0, {9, 14}, 1, false},
+                      FontFallbackCase{-1000, 0, {600, 1150}, 0, true},
+                      FontFallbackCase{-655, 0, {400, 655}, 0, true},  // 25 rows pass 16384
+                      FontFallbackCase{-12, INT32_MIN, {9, 14}, 0, true},
+                      FontFallbackCase{-12, 205, {205, 14}, 0, true},  // 80 columns pass it
+                      FontFallbackCase{-600, 0, {360, 700}, 1, true},  // measures too high
+                      FontFallbackCase{-12, 0, {0, 14}, 1, true},
+                      FontFallbackCase{-12, 0, {9, -1000}, 1, true}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
 // The renderer in use goes on reading the console; a replacement that fails must not change it.
 TEST_F(RendererTest, RendererThatCannotBeBuiltLeavesTheCodePageAlone) {
     std::strcpy(config.font.faceName, "Courier New");
