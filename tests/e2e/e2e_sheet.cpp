@@ -311,30 +311,33 @@ TEST_F(Sheet, ApplyRestartsTheChildAndResetsTheTimerWhileBadRowsAreIgnored) {
     EXPECT_EQ(info.srWindow.Bottom - info.srWindow.Top + 1, 25);
 }
 
+// A sheet of the widget's pages on a thread of its own: 20 ms poll interval and a wider margin,
+// then OK.
+struct SheetElsewhere {
+    e2e::WidgetHost* widget;
+    std::atomic<bool> done{false};
+
+    static DWORD WINAPI run(void* param) {
+        auto* self = static_cast<SheetElsewhere*>(param);
+        HostSheet other;
+        if (other.open(*self->widget) == kSecondPageAnswer) {
+            SetDlgItemTextA(other.page(0), IDC_UPDATE_EVERY, "20");
+            SetDlgItemTextA(other.page(0), IDC_LEFT_MARGIN, "30");
+            other.finish(PSBTN_OK);
+        }
+        self->done = true;
+        return 0;
+    }
+};
+
 // A host may run its sheet on a thread of its own: the widget's timer and the host's size call
 // still come from the widget's thread, which the test's own pumping stands for.
 TEST_F(Sheet, ApplyOnAnotherThreadResetsTheTimerAndSizesOnTheWidgetsThread) {
     static std::atomic<DWORD> sizedOn{0};
     sizedOn = 0;
     widget.recorder().onSetSize = [](HWND, SIZE) { sizedOn = GetCurrentThreadId(); };
-    struct Work {
-        e2e::WidgetHost* widget;
-        std::atomic<bool> done{false};
-    } work{&widget};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* param) -> DWORD {
-            auto* w = static_cast<Work*>(param);
-            HostSheet other;
-            if (other.open(*w->widget) == kSecondPageAnswer) {
-                SetDlgItemTextA(other.page(0), IDC_UPDATE_EVERY, "20");
-                SetDlgItemTextA(other.page(0), IDC_LEFT_MARGIN, "30");
-                other.finish(PSBTN_OK);
-            }
-            w->done = true;
-            return 0;
-        },
-        &work, 0, nullptr);
+    SheetElsewhere work{&widget};
+    HANDLE thread = CreateThread(nullptr, 0, SheetElsewhere::run, &work, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     EXPECT_TRUE(waitUntil([&] { return work.done.load(); }, 15000));
     WaitForSingleObject(thread, 15000);
