@@ -5,7 +5,9 @@
 // but may run the property sheet, and with it the pages' applies, on another. Every read or
 // write of the settings, the child, the console's size and the renderer therefore happens under
 // the desklet lock, which is re-entrant: a modal error box shown while it is held runs a message
-// loop that can deliver a further step, or the host's destroy, on the same thread.
+// loop that can deliver a further step, or the host's destroy, on the same thread. What an apply
+// on another thread leaves to do (the timer, the host's overlay and size calls) is done on the
+// window's thread, when the window gets the plug-in's private message.
 #pragma once
 
 #include <atomic>
