@@ -7,7 +7,8 @@ set -euo pipefail
 # here: libclang-rt-dev is the one that matches Debian's default clang. Packages come without
 # their recommendations, so the fonts the Windows tests draw with are named too: Wine's stock
 # font and the fonts the tests ask for by name ("Courier New", "Lucida Console") are substituted
-# from these, the same on every machine.
+# from these, the same on every machine. The draw test draws with the stock font as both of its
+# substitutes, Liberation Mono and DejaVu Sans Mono, so a fault that one font hides shows.
 packages=(cmake g++ make googletest libgtest-dev clang libclang-rt-dev
           g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine32:i386 wine64 xvfb xauth imagemagick

@@ -23,8 +23,13 @@ struct ScreenInfo {
 // What a grid cell beyond the edges of the console's buffer reads as. Attribute 0 gives the cell
 // no colour of its own (black on black), so with black drawn transparent only the widget's
 // background shows there.
-constexpr char kBlankCharacter = ' ';
+constexpr char16_t kBlankCharacter = u' ';
 constexpr uint16_t kBlankAttribute = 0;
+
+// What the second cell of a character that takes two cells (an East Asian wide character) reads
+// as. U+FFFF is a noncharacter, which Unicode keeps for a program's own use: no console text
+// holds it.
+constexpr char16_t kWideTrail = u'\xFFFF';
 
 struct CellSize {
     int16_t columns = 0;
@@ -44,12 +49,13 @@ public:
     // Reads the rectangle of columns x rows cells whose top-left cell is the window's
     // (screen.windowLeft, screen.windowTop) into row-major grids of `columns` cells a row,
     // whatever the buffer's own width; cells beyond the buffer's edges (screen.bufferColumns x
-    // screen.bufferRows) come back blank. Characters are bytes in the console's output code
-    // page, one per cell. `attributes` may be null when only the characters are wanted. Returns
+    // screen.bufferRows) come back blank. Characters are the UTF-16 units the console holds, one
+    // per cell, whatever its code page; the second cell of a two-cell character reads as
+    // kWideTrail. `attributes` may be null when only the characters are wanted. Returns
     // how many grid rows, from the top, were read: all of them, fewer when a read failed part-way,
     // 0 when nothing could be read.
     virtual int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns,
-                               int32_t rows, char* characters, uint16_t* attributes) = 0;
+                               int32_t rows, char16_t* characters, uint16_t* attributes) = 0;
     virtual CellSize largestWindow(NativeHandle output) = 0;  // 0 x 0 when it cannot be had
     virtual void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) = 0;
     virtual void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,

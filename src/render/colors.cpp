@@ -17,8 +17,8 @@ uint32_t colorFromBits(uint8_t bits, uint8_t blue, uint8_t green, uint8_t red, u
                         (bits & blue) ? level : 0);
 }
 
-// Two byte grids and two 16-bit grids per cell.
-constexpr uint64_t kGridBytesPerCell = 2 * sizeof(char) + 2 * sizeof(uint16_t);
+// Two UTF-16 character grids and two 16-bit attribute grids per cell.
+constexpr uint64_t kGridBytesPerCell = 2 * sizeof(char16_t) + 2 * sizeof(uint16_t);
 
 }  // namespace
 

@@ -1,13 +1,17 @@
-// Drawing the overlay. A draw repaints everything, or, when the canvas already shows the last
-// reading but a few rows, only those rows' bands, or only the changed cells' part of them when
-// no cell's drawing leaves its cell. Neighbouring cells drawn alike go out as one
-// text call whose characters land exactly where drawing each cell alone would put them, so the
-// picture is the same pixel for pixel whichever way it was made.
+// Drawing the overlay. Each row goes out in cell order, every run of neighbouring cells drawn
+// alike as one text call with each character at its cell's x, clipped to the row's band, so that
+// no row's drawing touches another's pixels. Within a run all backgrounds are filled before any
+// ink; a cell whose ink or box would reach into the next cell's background therefore ends an
+// opaque run, and the picture is the same pixel for pixel as each cell drawn by itself. Whether a
+// glyph stays in its cell is found by drawing it, once per character. A draw repaints
+// everything, or, when the canvas already shows the last reading but a few rows, only those
+// rows' bands, or only their changed cells where every cell of the row keeps to itself.
 #include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "console/screen_buffer.h"
 #include "render/colors.h"
 #include "render/renderer.h"
 #include "render/renderer_state.h"
@@ -24,8 +28,7 @@ struct CellMetrics {
     int32_t y(int32_t row) const { return cellOffset(originY, row, height); }
 };
 
-// The colours a cell ends up drawn with. A background the cell leaves untouched is transparent:
-// only the cursor cell makes it opaque there, and it is set back right after.
+// The colours a cell ends up drawn with. A background the cell leaves untouched is transparent.
 struct Pen {
     uint32_t text = 0;
     bool opaque = false;
@@ -69,259 +72,197 @@ public:
         if (pen.opaque)
             current_.background = pen.background;
     }
-    void opaqueBackground(uint32_t color) { use({current_.text, true, color}); }
-    void transparentText(uint32_t color) { use({color, false, current_.background}); }
 
 private:
     TextContext& text_;
     Pen current_;
 };
 
-// Drawn alone, a cell paints its box and then its ink, and the next cell's box covers whatever
-// of that ink reaches into it. In one run every box is painted before any ink, so a cell may be
-// followed within an opaque run only when its box is its cell exactly and its ink stays inside.
-bool fitsCell(const GlyphBox& glyph, int32_t cellWidth) {
-    return glyph.advance == cellWidth && glyph.inkRight <= cellWidth;
-}
-
-// The current grids and what they are drawn with.
-struct Grids {
-    const RendererConfig& config;
-    const char* characters;
-    const uint16_t* attributes;
-    const GlyphBoxes& glyphs;
+// One character and the cells it takes: two for a wide character, whose second cell holds
+// kWideTrail. A second half without its first is drawn as a blank.
+struct Unit {
+    int32_t column = 0;
+    int32_t cells = 1;
+    char16_t character = u' ';
 };
 
-// Under Wine a text call costs as much as some twenty characters more in one call, so each
-// colour's characters of many rows go out together, in calls well within the 8192 characters
-// Windows documents as the limit.
-constexpr size_t kMaxPlacedBytes = 4096;
+// The current grids, the font's glyphs and where the cells lie.
+struct Frame {
+    const RendererConfig& config;
+    const char16_t* characters;
+    const uint16_t* attributes;
+    const GlyphTable& glyphs;
+    CellMetrics cell;
+    int32_t canvasWidth;
+
+    int32_t width(const Unit& u) const { return cell.x(u.column + u.cells) - cell.x(u.column); }
+    GlyphInk ink(char16_t ch) const {
+        const GlyphInk* found = glyphs.find(ch);
+        return found ? *found : GlyphInk{};
+    }
+    // The box opaque output fills for the unit drawn alone: a character's own advance, or
+    // both cells of a wide one.
+    int32_t ownBox(const Unit& u) const {
+        const GlyphInk g = ink(u.character);
+        return u.cells > 1 || g.advance < 0 ? width(u) : g.advance;
+    }
+    // The unit's box and ink stay inside its cells.
+    bool keepsToItsCells(const Unit& u) const {
+        const GlyphInk g = ink(u.character);
+        const int32_t w = width(u);
+        return g.advance >= 0 && ownBox(u) <= w &&
+               (g.inkLeft >= g.inkRight || (g.inkLeft >= 0 && g.inkRight <= w));
+    }
+    // Another cell may follow the unit in one opaque run: its box is its cells exactly, and its
+    // ink stops before the next cell's background.
+    bool fillsItsCells(const Unit& u) const {
+        const GlyphInk g = ink(u.character);
+        return g.advance >= 0 && ownBox(u) == width(u) && g.inkRight <= width(u);
+    }
+    // The units of the row's columns in the span. The two halves of a wide character are one
+    // unit when they are drawn alike (only the low byte of an attribute is drawn; the halves
+    // differ in the bits above it); the cursor cell never shares a unit.
+    void units(int32_t row, ColumnSpan span, int32_t cursorColumn, std::vector<Unit>& out) const {
+        out.clear();
+        const size_t first = size_t(row) * size_t(config.columns);
+        const char16_t* chars = characters + first;
+        const uint16_t* attrs = attributes + first;
+        const bool rowRun = rowRunMode(config);
+        for (int32_t col = span.first; col < span.last; ++col) {
+            Unit u{col, 1, chars[col] == kWideTrail ? u' ' : chars[col]};
+            if (chars[col] != kWideTrail && col + 1 < span.last && chars[col + 1] == kWideTrail &&
+                col + 1 != cursorColumn &&
+                (rowRun || uint8_t(attrs[col + 1]) == uint8_t(attrs[col]))) {
+                u.cells = 2;
+                ++col;
+            }
+            out.push_back(u);
+        }
+    }
+};
 
 class RowPainter {
 public:
-    RowPainter(const Grids& grids, const CellMetrics& cell, TextContext& text)
-        : grids_(grids),
-          cell_(cell),
-          out_(text),
-          base_(baseColors(grids.config)),
-          pen_(text, base_) {}
-
-    // The row's characters at their own advances from the first column's x.
-    void rowRun(int32_t row, ColumnSpan span) {
-        const size_t first = size_t(row) * size_t(grids_.config.columns) + size_t(span.first);
-        out_.textOut(cell_.x(span.first), cell_.y(row), &grids_.characters[first],
-                     span.last - span.first);
-    }
-
-    void rowRunCursor(int32_t row, int32_t column) {
-        const ColorPair cursor = rowRunCursorColors(grids_.config);
-        pen_.use({cursor.text, true, cursor.background});
-        const size_t index = size_t(row) * size_t(grids_.config.columns) + size_t(column);
-        out_.textOut(cell_.x(column), cell_.y(row), &grids_.characters[index], 1);
-    }
+    RowPainter(const Frame& frame, TextContext& text)
+        : f_(frame), out_(text), base_(baseColors(frame.config)), pen_(text, base_) {}
 
     // The row's cells in the span; cursorColumn is -1 when the cursor is not in this row or not
     // shown.
-    void perCell(int32_t row, int32_t cursorColumn, ColumnSpan span) {
-        const RendererConfig& c = grids_.config;
-        const size_t first = size_t(row) * size_t(c.columns);
-        chars_ = &grids_.characters[first];
-        span_ = span;
-        pens_.resize(size_t(c.columns));
-        bool layered = true;
-        for (int32_t col = span.first; col < span.last; ++col) {
-            const Pen pen =
-                penFor(c, base_, grids_.attributes[first + size_t(col)], col == cursorColumn);
-            pens_[size_t(col)] = pen;
-            const GlyphBox& g = glyph(col);
-            const int32_t width = cell_.x(col + 1) - cell_.x(col);
-            if (g.alone || (pen.opaque && g.advance != width) ||
-                (g.inkLeft < g.inkRight && (g.inkLeft < 0 || g.inkRight > width))) {
-                layered = false;
-            }
+    void row(int32_t row, ColumnSpan span, int32_t cursorColumn) {
+        f_.units(row, span, cursorColumn, units_);
+        y_ = f_.cell.y(row);
+        band_ = PixelBox{0, y_, f_.canvasWidth, f_.cell.y(row + 1)};
+        if (rowRunMode(f_.config)) {
+            rowRun(cursorColumn);
+            return;
         }
-        if (layered)
-            layers(cell_.y(row));
-        else
-            runs(cell_.y(row), cursorColumn);
-        if (!defer_)
-            flush();
+        const size_t first = size_t(row) * size_t(f_.config.columns);
+        pens_.clear();
+        for (const Unit& u : units_) {
+            pens_.push_back(penFor(f_.config, base_, f_.attributes[first + size_t(u.column)],
+                                   u.column == cursorColumn));
+        }
+        for (size_t start = 0; start < units_.size();) {
+            const Pen& pen = pens_[start];
+            size_t end = start + 1;
+            while (end < units_.size() && pens_[end] == pen &&
+                   units_[start].column != cursorColumn && units_[end].column != cursorColumn &&
+                   (!pen.opaque || f_.fillsItsCells(units_[end - 1]))) {
+                ++end;
+            }
+            pen_.use(pen);
+            emit(start, end);
+            start = end;
+        }
     }
 
-    // While rows stay in their bands, no row's drawing touches another's pixels, and the boxes
-    // and text of many rows may wait to go out together.
-    void defer(bool defer) { defer_ = defer; }
-
-    // Fills the waiting boxes, a call for each colour, and then outputs each colour's waiting
-    // characters in as few calls as the limit allows.
-    void flush() {
-        for (Fill& fill : fills_) {
-            if (fill.boxes.empty())
-                continue;
-            pen_.opaqueBackground(fill.color);
-            out_.fillBoxes(fill.boxes.data(), int32_t(fill.boxes.size()));
-            fill.boxes.clear();
-        }
-        for (Layer& layer : layers_) {
-            if (layer.bytes.empty())
-                continue;
-            pen_.transparentText(layer.color);
-            for (size_t first = 0; first < layer.bytes.size(); first += kMaxPlacedBytes) {
-                const size_t count = std::min(kMaxPlacedBytes, layer.bytes.size() - first);
-                steps_.clear();
-                for (size_t i = first; i + 1 < first + count; ++i) {
-                    steps_.push_back(layer.xs[i + 1] - layer.xs[i]);
-                    steps_.push_back(layer.ys[i + 1] - layer.ys[i]);
-                }
-                steps_.push_back(0);
-                steps_.push_back(0);
-                out_.textOutSteps(layer.xs[first], layer.ys[first], &layer.bytes[first],
-                                  int32_t(count), steps_.data());
-            }
-            layer.bytes.clear();
-            layer.xs.clear();
-            layer.ys.clear();
-        }
+    // The row-run cursor goes over all the rows, as the last call.
+    void finish() {
+        if (!cursor_.waiting)
+            return;
+        const ColorPair colors = rowRunCursorColors(f_.config);
+        pen_.use({colors.text, true, colors.background});
+        units_.assign(1, cursor_.unit);
+        y_ = cursor_.y;
+        band_ = cursor_.band;
+        emit(0, 1);
+        cursor_.waiting = false;
     }
 
 private:
-    const GlyphBox& glyph(int32_t col) const {
-        return grids_.glyphs[static_cast<unsigned char>(chars_[col])];
+    // The whole span as one transparent run in the base colours; the cursor waits for finish.
+    void rowRun(int32_t cursorColumn) {
+        emit(0, units_.size());
+        for (const Unit& u : units_) {
+            if (u.column == cursorColumn)
+                cursor_ = {true, u, y_, band_};
+        }
     }
-    bool inked(char byte) const {
-        const GlyphBox& g = grids_.glyphs[static_cast<unsigned char>(byte)];
-        return g.inkLeft < g.inkRight;
-    }
-    // Outputs `bytes` in the cells from start to end, each at its cell's x; the last one's box
-    // is its own, as it would be drawn alone.
-    void emit(int32_t y, int32_t start, int32_t end, const char* bytes) {
-        const int32_t count = end - start;
-        bool ownAdvances = true;
+
+    // Units first to last - 1 in one call, each at its cell's x; the last one's box is the one
+    // it has drawn alone.
+    void emit(size_t first, size_t last) {
+        text_.clear();
         advances_.clear();
-        for (int32_t col = start; col + 1 < end; ++col) {
-            const int32_t width = cell_.x(col + 1) - cell_.x(col);
-            ownAdvances =
-                ownAdvances &&
-                grids_.glyphs[static_cast<unsigned char>(bytes[col - start])].advance == width;
-            advances_.push_back(width);
+        bool ownAdvances = true;
+        for (size_t i = first; i < last; ++i) {
+            const Unit& u = units_[i];
+            text_.push_back(u.character);
+            advances_.push_back(i + 1 < last ? f_.width(u) : f_.ownBox(u));
+            ownAdvances = ownAdvances && advances_.back() == f_.ink(u.character).advance;
         }
-        // Plain output lays the characters out by their own advances, and under Wine it costs
-        // a third of output with the advances given.
-        if (ownAdvances) {
-            out_.textOut(cell_.x(start), y, bytes, count);
-            return;
-        }
-        advances_.push_back(grids_.glyphs[static_cast<unsigned char>(bytes[count - 1])].advance);
-        out_.textOutAdvances(cell_.x(start), y, bytes, count, advances_.data());
+        // Under Wine, text laid out by the font's own advances costs a third of text placed by
+        // advances given; where they agree, the picture is the same.
+        out_.textOut(f_.cell.x(units_[first].column), y_, text_.data(), int32_t(text_.size()),
+                     ownAdvances ? nullptr : advances_.data(), band_);
     }
 
-    // When every box is its cell and every glyph's ink stays in its cell, no cell's drawing
-    // touches another's pixels, so the order of the cells does not matter: first the opaque
-    // backgrounds, each stretch of one colour as one box, then the text, gathered by colour,
-    // each character placed at its cell.
-    void layers(int32_t y) {
-        const int32_t columns = span_.last;
-        for (int32_t start = span_.first; start < columns;) {
-            const Pen& pen = pens_[size_t(start)];
-            int32_t end = start + 1;
-            if (!pen.opaque) {
-                start = end;
-                continue;
-            }
-            while (end < columns && pens_[size_t(end)].opaque &&
-                   pens_[size_t(end)].background == pen.background) {
-                ++end;
-            }
-            auto it = std::find_if(fills_.begin(), fills_.end(), [&pen](const Fill& fill) {
-                return fill.color == pen.background;
-            });
-            if (it == fills_.end())
-                it = fills_.insert(fills_.end(), Fill{pen.background, {}});
-            it->boxes.push_back({cell_.x(start), y, cell_.x(end) - cell_.x(start)});
-            start = end;
-        }
-
-        for (int32_t col = span_.first; col < columns; ++col) {
-            if (!inked(chars_[col]))
-                continue;
-            const uint32_t color = pens_[size_t(col)].text;
-            auto it = std::find_if(layers_.begin(), layers_.end(),
-                                   [color](const Layer& layer) { return layer.color == color; });
-            if (it == layers_.end())
-                it = layers_.insert(layers_.end(), Layer{color, {}, {}, {}});
-            it->bytes.push_back(chars_[col]);
-            it->xs.push_back(cell_.x(col));
-            it->ys.push_back(y);
-        }
-    }
-
-    // Otherwise cells go in order, neighbours of the same paint as one run.
-    void runs(int32_t y, int32_t cursorColumn) {
-        const int32_t columns = span_.last;
-        int32_t start = span_.first;
-        while (start < columns) {
-            const Pen& pen = pens_[size_t(start)];
-            int32_t end = start + 1;
-            for (; end < columns; ++end) {
-                const bool joins =
-                    start != cursorColumn && end != cursorColumn && pens_[size_t(end)] == pen &&
-                    !glyph(end).alone && !glyph(end - 1).alone &&
-                    (!pen.opaque || fitsCell(glyph(end - 1), cell_.x(end) - cell_.x(end - 1)));
-                if (!joins)
-                    break;
-            }
-            pen_.use(pen);
-            emit(y, start, end, &chars_[start]);
-            start = end;
-        }
-    }
-
-    // One colour's boxes waiting to be filled.
-    struct Fill {
-        uint32_t color;
-        std::vector<BoxSpan> boxes;
-    };
-    // One colour's characters waiting for output, each with its place.
-    struct Layer {
-        uint32_t color;
-        std::string bytes;
-        std::vector<int32_t> xs;
-        std::vector<int32_t> ys;
-    };
-
-    const Grids& grids_;
-    const CellMetrics& cell_;
+    const Frame& f_;
     TextContext& out_;
     ColorPair base_;
     PenHolder pen_;
-    const char* chars_ = nullptr;  // the row being drawn
-    ColumnSpan span_;              // its columns being drawn
-    std::vector<Pen> pens_;        // of each of its cells
-    std::vector<Fill> fills_;
-    std::vector<Layer> layers_;
-    bool defer_ = false;
-    std::vector<int32_t> steps_;
+    int32_t y_ = 0;
+    PixelBox band_;
+    struct {
+        bool waiting = false;
+        Unit unit;
+        int32_t y = 0;
+        PixelBox band;
+    } cursor_;
+    std::vector<Unit> units_;
+    std::vector<Pen> pens_;
+    std::u16string text_;
     std::vector<int32_t> advances_;
 };
 
-bool glyphsStayInBands(const GlyphBoxes& glyphs, const CellMetrics& cell, int32_t rows) {
-    int32_t band = cell.y(1) - cell.y(0);
-    for (int32_t r = 1; r < rows; ++r)
-        band = std::min(band, cell.y(r + 1) - cell.y(r));
-    return std::all_of(glyphs.begin(), glyphs.end(),
-                       [band](const GlyphBox& g) { return g.top >= 0 && g.bottom <= band; });
+// Measures, by drawing them, the characters of the rows that the table does not know yet.
+void measureNewGlyphs(Font* font, GlyphTable& glyphs, const std::vector<char16_t>& characters,
+                      size_t columns, const std::vector<int32_t>& rows) {
+    std::u16string missing;
+    for (int32_t r : rows) {
+        for (size_t i = size_t(r) * columns, end = i + columns; i < end; ++i) {
+            const char16_t ch = characters[i] == kWideTrail ? u' ' : characters[i];
+            if (!glyphs.find(ch))
+                missing.push_back(ch);
+        }
+    }
+    if (missing.empty())
+        return;
+    std::sort(missing.begin(), missing.end());
+    missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+    // Without a font nothing can be measured; the glyphs then count as leaving their cells.
+    std::vector<GlyphInk> inks(missing.size());
+    if (font)
+        font->measureGlyphs(missing.data(), int32_t(missing.size()), inks.data());
+    for (size_t i = 0; i < missing.size(); ++i)
+        glyphs.add(missing[i], inks[i]);
 }
 
-bool cellsStayApart(const GlyphBoxes& glyphs, const CellMetrics& cell, int32_t columns) {
-    const int32_t width = cell.x(1) - cell.x(0);
-    for (int32_t c = 1; c < columns; ++c) {
-        if (cell.x(c + 1) - cell.x(c) != width)
-            return false;
-    }
-    return std::all_of(glyphs.begin(), glyphs.end(), [width](const GlyphBox& g) {
-        return !g.alone && g.advance == width &&
-               (g.inkLeft >= g.inkRight || (g.inkLeft >= 0 && g.inkRight <= width));
-    });
+bool rowKeepsToItsCells(const Frame& frame, int32_t row, int32_t cursorColumn,
+                        std::vector<Unit>& scratch) {
+    frame.units(row, ColumnSpan{0, frame.config.columns}, cursorColumn, scratch);
+    return std::all_of(scratch.begin(), scratch.end(),
+                       [&frame](const Unit& u) { return frame.keepsToItsCells(u); });
 }
 
 }  // namespace
@@ -336,6 +277,7 @@ void Renderer::draw(bool focused) {
         changed.assign(size_t(c.rows), 1);
         spans.assign(size_t(c.rows), ColumnSpan{0, c.columns});
     }
+    s.rowsApart.resize(size_t(c.rows), 0);
     if (s.blank) {
         canvas_->clear(clearColor);
         s.painted = false;
@@ -343,84 +285,87 @@ void Renderer::draw(bool focused) {
         return;
     }
 
-    const CellMetrics cell{s.textOriginX, s.textOriginY, cellWidth(s.textWidth, c.columns),
-                           cellHeight(s.textHeight, c.rows)};
     const size_t changedCount = size_t(
         std::count_if(changed.begin(), changed.end(), [](uint8_t flag) { return flag != 0; }));
     // Beyond half the rows, one clear and every row costs no more than the bands would.
-    const bool full = !s.painted || focused != s.paintedFocused || !s.rowsStayInBands ||
-                      changedCount * 2 > changed.size();
+    const bool full =
+        !s.painted || focused != s.paintedFocused || changedCount * 2 > changed.size();
     if (!full && changedCount == 0)
         return;
     const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
                              s.cursorColumn < c.columns && s.cursorRow >= 0 && s.cursorRow < c.rows;
-    const bool rowRun = rowRunMode(c);
-    bool painted = true;
 
-    // The span's cells of rows first to last - 1, drawn through `text`; false when there is no
-    // text context.
-    auto paintRows = [&](std::unique_ptr<TextContext> text, int32_t first, int32_t last,
-                         ColumnSpan span) {
+    std::vector<int32_t> rows;
+    for (int32_t r = 0; r < c.rows; ++r) {
+        if (full || changed[size_t(r)])
+            rows.push_back(r);
+    }
+    measureNewGlyphs(s.font.get(), s.glyphs, s.characters, size_t(c.columns), rows);
+    const int32_t canvasWidth = int32_t(canvas_->width());
+    const Frame frame{c,
+                      s.characters.data(),
+                      s.attributes.data(),
+                      s.glyphs,
+                      CellMetrics{s.textOriginX, s.textOriginY, cellWidth(s.textWidth, c.columns),
+                                  cellHeight(s.textHeight, c.rows)},
+                      canvasWidth};
+    const CellMetrics& cell = frame.cell;
+    std::vector<Unit> scratch;
+
+    auto cursorIn = [&](int32_t row) {
+        return cursorShown && row == s.cursorRow ? s.cursorColumn : -1;
+    };
+
+    // Rows with their spans, drawn through one text context; false when there is none.
+    struct RowSpan {
+        int32_t row;
+        ColumnSpan span;
+    };
+    auto paintRows = [&](std::unique_ptr<TextContext> text, const std::vector<RowSpan>& list) {
         if (!text)
             return false;
         if (s.font)
             text->selectFont(*s.font);
         text->setTextAlign(0);
-        if (!s.glyphs) {
-            s.glyphs = std::make_unique<GlyphBoxes>();
-            text->glyphBoxes(*s.glyphs);
-            s.rowsStayInBands = glyphsStayInBands(*s.glyphs, cell, c.rows);
-            s.cellsStayApart = s.rowsStayInBands && cellsStayApart(*s.glyphs, cell, c.columns);
-        }
-        const Grids grids{c, s.characters.data(), s.attributes.data(), *s.glyphs};
-        RowPainter painter(grids, cell, *text);
-        painter.defer(s.rowsStayInBands);
-        for (int32_t r = first; r < last; ++r) {
-            if (rowRun)
-                painter.rowRun(r, span);
-            else
-                painter.perCell(r, cursorShown && r == s.cursorRow ? s.cursorColumn : -1, span);
-        }
-        painter.flush();
-        // The row-run cursor goes over all the rows, as it does in a full repaint.
-        if (rowRun && cursorShown && s.cursorRow >= first && s.cursorRow < last &&
-            s.cursorColumn >= span.first && s.cursorColumn < span.last) {
-            painter.rowRunCursor(s.cursorRow, s.cursorColumn);
-        }
+        RowPainter painter(frame, *text);
+        for (const RowSpan& r : list)
+            painter.row(r.row, r.span, cursorIn(r.row));
+        painter.finish();
         return true;
     };
 
+    bool painted = true;
     if (full) {
         canvas_->clear(clearColor);
-        painted = paintRows(canvas_->openText(), 0, c.rows, ColumnSpan{0, c.columns});
+        std::vector<RowSpan> all;
+        for (int32_t r : rows)
+            all.push_back({r, ColumnSpan{0, c.columns}});
+        painted = paintRows(canvas_->openText(), all);
+        for (int32_t r : rows)
+            s.rowsApart[size_t(r)] = rowKeepsToItsCells(frame, r, cursorIn(r), scratch) ? 1 : 0;
     } else {
-        // Neighbouring changed rows go together, over the columns that take in all their
-        // changes, or over the whole width when a cell's drawing may leave its cell.
-        for (int32_t first = 0; first < c.rows;) {
-            if (!changed[size_t(first)]) {
-                ++first;
-                continue;
+        for (int32_t r : rows) {
+            // Only the changed cells where every cell of the row, as it was and as it is, keeps
+            // its drawing inside itself; otherwise the whole band, margins included.
+            const bool apart = rowKeepsToItsCells(frame, r, cursorIn(r), scratch);
+            ColumnSpan span{0, c.columns};
+            int32_t left = 0;
+            int32_t right = canvasWidth;
+            if (apart && s.rowsApart[size_t(r)]) {
+                // With a cell more on each side: a changed cell may have been, or become, one
+                // half of a wide character whose other half did not change.
+                span = ColumnSpan{std::max(spans[size_t(r)].first - 1, 0),
+                                  std::min(spans[size_t(r)].last + 1, c.columns)};
+                left = cell.x(span.first);
+                right = cell.x(span.last);
             }
-            ColumnSpan span = spans[size_t(first)];
-            int32_t last = first + 1;
-            for (; last < c.rows && changed[size_t(last)]; ++last) {
-                span.first = std::min(span.first, spans[size_t(last)].first);
-                span.last = std::max(span.last, spans[size_t(last)].last);
-            }
-            int32_t left = cell.x(span.first);
-            int32_t right = cell.x(span.last);
-            if (!s.cellsStayApart) {
-                span = {0, c.columns};
-                left = 0;
-                right = int32_t(canvas_->width());
-            }
-            const int32_t top = cell.y(first);
-            const int32_t height = cell.y(last) - top;
+            const int32_t top = cell.y(r);
+            const int32_t height = cell.y(r + 1) - top;
             canvas_->clearRect(left, top, right - left, height, clearColor);
-            painted = paintRows(canvas_->openTextArea(left, top, right - left, height), first, last,
-                                span) &&
+            painted = paintRows(canvas_->openTextArea(left, top, right - left, height),
+                                {RowSpan{r, span}}) &&
                       painted;
-            first = last;
+            s.rowsApart[size_t(r)] = apart ? 1 : 0;
         }
     }
 

@@ -2,7 +2,6 @@
 // host as its overlay image) and the text context (a device context taken on a canvas).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,12 +10,26 @@
 
 namespace tideglass {
 
+// Where one character lands when drawn by itself, relative to its output point (text aligned
+// to its top-left corner): its own advance, which is also the width of the box opaque output
+// fills, and the columns its ink covers (none when inkLeft == inkRight). An advance below 0
+// means the glyph could not be measured.
+struct GlyphInk {
+    int32_t advance = -1;
+    int32_t inkLeft = 0;
+    int32_t inkRight = 0;
+};
+
 class Font {
 public:
     Font() = default;
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
     virtual ~Font() = default;  // releases the font unless it is a stock object
+
+    // Measures each of `count` characters by drawing it, never from its outline's box, which
+    // some fonts ink beyond.
+    virtual void measureGlyphs(const char16_t* characters, int32_t count, GlyphInk* out) = 0;
 };
 
 struct TextExtent {
@@ -26,26 +39,13 @@ struct TextExtent {
 
 enum class BackgroundMode { Transparent, Opaque };
 
-struct BoxSpan {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-};
-
-// What a lone output of one byte covers, relative to the output point (text aligned to its
-// top-left corner): the width of the box it fills in opaque mode, the columns its ink spans
-// (none when inkLeft == inkRight), and the rows that ink or box may touch.
-struct GlyphBox {
-    int32_t advance = 0;
-    int32_t inkLeft = 0;
-    int32_t inkRight = 0;
+// A rectangle in canvas pixels, right and bottom edges excluded.
+struct PixelBox {
+    int32_t left = 0;
     int32_t top = 0;
+    int32_t right = 0;
     int32_t bottom = 0;
-    // Starts a character of more than one byte in the font's code page: it has to be output by
-    // itself, or it would join the byte after it into one character.
-    bool alone = false;
 };
-using GlyphBoxes = std::array<GlyphBox, 256>;
 
 // Valid while it lives; releases the device context (and restores the selected font) when
 // destroyed.
@@ -62,21 +62,11 @@ public:
     virtual void setBackgroundMode(BackgroundMode mode) = 0;
     virtual void setTextColor(uint32_t colorref) = 0;
     virtual void setBackgroundColor(uint32_t colorref) = 0;
-    virtual void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) = 0;
-    // Outputs `count` bytes from x, each character `advances[i]` pixels right of the one before;
-    // in opaque mode the background box is as wide as all the advances together.
-    virtual void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
-                                 const int32_t* advances) = 0;
-    // Outputs `count` bytes in transparent mode, the first at (x, y) and each next one
-    // steps[2i] pixels right and steps[2i + 1] pixels down of the one before it; the last
-    // pair moves nothing that shows. One call may so place characters on several rows.
-    virtual void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
-                              const int32_t* steps) = 0;
-    // Fills, for each of `count` boxes, the box that opaque output `width` pixels wide at
-    // (x, y) would fill, in the background colour, without any character.
-    virtual void fillBoxes(const BoxSpan* boxes, int32_t count) = 0;
-    // The box of every byte in the selected font.
-    virtual void glyphBoxes(GlyphBoxes& out) = 0;
+    // Outputs `count` UTF-16 characters from (x, y), character i + 1 `advances[i]` pixels right
+    // of character i, or by the font's own advances when `advances` is null; in opaque mode the
+    // background box is as wide as all the advances together. Nothing lands outside `clip`.
+    virtual void textOut(int32_t x, int32_t y, const char16_t* text, int32_t count,
+                         const int32_t* advances, const PixelBox& clip) = 0;
 };
 
 class Canvas {

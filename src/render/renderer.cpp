@@ -58,8 +58,8 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
         s.font = graphics.stockOemFixedFont();
         extent = measureRow(scratch.get(), s.font.get(), grid.columns);
     }
-    // The console has to hand out bytes in the code page the font draws: OEM for the stock
-    // font and for OEM fonts, ANSI for every other character set.
+    // The console's output code page follows the font as it always has (programs may read it),
+    // though the widget reads the console's characters as UTF-16 whatever the code page.
     const uint32_t codePage = defaultFont || config.font.charSet == kOemCharset
                                   ? screen.oemCodePage()
                                   : screen.ansiCodePage();
@@ -79,12 +79,13 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
                                  std::to_string(layout.bitmapHeight) + " pixels");
     }
 
-    s.characters.assign(s.cellCount, ' ');
-    s.incomingCharacters.assign(s.cellCount, ' ');
+    s.characters.assign(s.cellCount, u' ');
+    s.incomingCharacters.assign(s.cellCount, u' ');
     s.attributes.assign(s.cellCount, 0);
     s.incomingAttributes.assign(s.cellCount, 0);
     s.changedRows.assign(size_t(grid.rows), 1);
     s.changedColumns.assign(size_t(grid.rows), ColumnSpan{0, grid.columns});
+    s.rowsApart.assign(size_t(grid.rows), 0);
 
     scratch.reset();
     // The code page belongs to the whole console, which the renderer in use keeps reading: it

@@ -2,6 +2,7 @@
 // (renderer.cpp) and the snapshot (snapshot.cpp).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -13,6 +14,31 @@
 namespace tideglass {
 
 class ScreenBuffer;
+
+// What the font's glyphs do, measured the first time each character is to be drawn: 64 K
+// characters in pages of 256, a page allocated when one of its characters is first measured.
+class GlyphTable {
+public:
+    // Null when the character has not been measured.
+    const GlyphInk* find(char16_t ch) const {
+        const Page* page = pages_[ch >> 8].get();
+        return page && page->known[ch & 0xFF] ? &page->ink[ch & 0xFF] : nullptr;
+    }
+    void add(char16_t ch, const GlyphInk& ink) {
+        std::unique_ptr<Page>& page = pages_[ch >> 8];
+        if (!page)
+            page = std::make_unique<Page>();
+        page->ink[ch & 0xFF] = ink;
+        page->known[ch & 0xFF] = true;
+    }
+
+private:
+    struct Page {
+        std::array<GlyphInk, 256> ink{};
+        std::array<bool, 256> known{};
+    };
+    std::array<std::unique_ptr<Page>, 256> pages_;
+};
 
 // Columns first to last - 1 of a row.
 struct ColumnSpan {
@@ -29,8 +55,8 @@ struct Renderer::State {
 
     // Current = last reading taken as a change; incoming = target of the next reading. A change
     // swaps the buffers, so nothing is ever copied.
-    std::vector<char> characters;
-    std::vector<char> incomingCharacters;
+    std::vector<char16_t> characters;
+    std::vector<char16_t> incomingCharacters;
     std::vector<uint16_t> attributes;
     std::vector<uint16_t> incomingAttributes;
 
@@ -54,15 +80,13 @@ struct Renderer::State {
     std::vector<ColumnSpan> changedColumns;
 
     // Drawing's own record: whether the canvas shows the current grids (and with which focus),
-    // so that a draw may repaint only the changed rows, and the font's glyph boxes, measured at
-    // the first draw that gets a text context.
+    // so that a draw may repaint only the changed rows; of each row, whether its picture is made
+    // of cells that each keep their drawing inside themselves, so that a part of it may be
+    // repainted alone; and the glyphs of the font met so far.
     bool painted = false;
     bool paintedFocused = false;
-    std::unique_ptr<GlyphBoxes> glyphs;
-    bool rowsStayInBands = false;  // no glyph reaches out of its row's band
-    // Neither glyphs nor boxes reach out of their cells, and the cells lie a glyph's advance
-    // apart, so a part of a row can be repainted by itself.
-    bool cellsStayApart = false;
+    std::vector<uint8_t> rowsApart;
+    GlyphTable glyphs;
 };
 
 }  // namespace tideglass

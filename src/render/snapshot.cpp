@@ -112,10 +112,10 @@ bool Renderer::snapshot(NativeHandle output) {
     // An idle tick ends after these two comparisons; only a change looks at rows one by one.
     const bool cursorChanged =
         column != s.cursorColumn || row != s.cursorRow || info.cursorVisible != s.cursorVisible;
-    const bool cellsChanged =
-        std::memcmp(s.incomingCharacters.data(), s.characters.data(), nc) != 0 ||
-        std::memcmp(s.incomingAttributes.data(), s.attributes.data(),
-                    size_t(na) * sizeof(uint16_t)) != 0;
+    const bool cellsChanged = std::memcmp(s.incomingCharacters.data(), s.characters.data(),
+                                          size_t(nc) * sizeof(char16_t)) != 0 ||
+                              std::memcmp(s.incomingAttributes.data(), s.attributes.data(),
+                                          size_t(na) * sizeof(uint16_t)) != 0;
     if (!cursorChanged && !cellsChanged)
         return false;
 

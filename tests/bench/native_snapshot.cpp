@@ -18,7 +18,7 @@ double nanosPerTick(int16_t columns, int16_t rows, bool rowRun, Tick tick, int i
     fakes::FakeGraphics graphics;
     testing::ScriptedScreen screen(columns, int16_t(rows * 10));
     for (int16_t r = 0; r < rows; ++r)
-        screen.write(0, r, std::string(size_t(columns), 'x'));
+        screen.write(0, r, std::u16string(size_t(columns), u'x'));
     RendererConfig config;
     config.columns = columns;
     config.rows = rows;
@@ -33,7 +33,7 @@ double nanosPerTick(int16_t columns, int16_t rows, bool rowRun, Tick tick, int i
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < iterations; ++i) {
         if (tick != Tick::NoChange)
-            screen.write(x, y, (i & 1) ? "x" : "y");
+            screen.write(x, y, (i & 1) ? u"x" : u"y");
         changes += renderer.snapshot(output) ? 1 : 0;
     }
     const auto elapsed = std::chrono::steady_clock::now() - start;

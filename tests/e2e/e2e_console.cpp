@@ -57,10 +57,10 @@ protected:
         EXPECT_TRUE(screen.info(output, info));
         const int32_t columns = csbi.srWindow.Right - csbi.srWindow.Left + 1;
         const int32_t rows = csbi.srWindow.Bottom - csbi.srWindow.Top + 1;
-        std::string text(size_t(columns) * size_t(rows), '\0');
-        const int32_t read = screen.readWindow(output, info, columns, rows, &text[0], nullptr);
-        text.resize(size_t(read) * size_t(columns));
-        return text;
+        std::u16string wide(size_t(columns) * size_t(rows), u'\0');
+        const int32_t read = screen.readWindow(output, info, columns, rows, &wide[0], nullptr);
+        wide.resize(size_t(read) * size_t(columns));
+        return std::string(wide.begin(), wide.end());  // the tests look for ASCII only
     }
 
     Win32ConsoleHost host;
@@ -106,13 +106,47 @@ TEST_F(ConsoleE2E, ScreenBufferReadsCharactersAttributesAndCursor) {
     ASSERT_TRUE(screen.info(output, info));
     EXPECT_EQ(info.cursorX - info.windowLeft, 9);
     info.windowTop = info.cursorY;  // the cursor's row as a one-row window
-    char chars[12] = {};
+    char16_t chars[12] = {};
     uint16_t attributes[12] = {};
     ASSERT_EQ(screen.readWindow(output, info, 12, 1, chars, attributes), 1);
-    EXPECT_EQ(std::string(chars, 9), text);
+    EXPECT_EQ(std::u16string(chars, 9), u"tideglass");
     EXPECT_NE(attributes[0], 0);
     EXPECT_EQ(screen.readWindow(nullptr, info, 12, 1, chars, attributes), 0)
         << "a failed read counts 0";
+}
+
+// Whatever the code page (under UTF-8 the byte reads return nothing once a character outside
+// ASCII is in range), the window reads as the UTF-16 the console holds; the second half of a
+// wide character reads as its marker.
+TEST_F(ConsoleE2E, WindowReadsUnicodeInEveryCodePage) {
+    const std::u16string line = u"h\u00E9llo \u2500\u2502\u250C\u2510 \u2588\u2593 \u20AC";
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteConsoleOutputCharacterW(output, reinterpret_cast<const WCHAR*>(line.data()),
+                                               DWORD(line.size()), COORD{0, 0}, &written));
+    CHAR_INFO wide[2] = {};
+    wide[0].Char.UnicodeChar = wide[1].Char.UnicodeChar = 0x65E5;
+    wide[0].Attributes = 0x07 | COMMON_LVB_LEADING_BYTE;
+    wide[1].Attributes = 0x07 | COMMON_LVB_TRAILING_BYTE;
+    SMALL_RECT at{20, 0, 21, 0};
+    ASSERT_TRUE(::WriteConsoleOutputW(output, wide, COORD{2, 1}, COORD{0, 0}, &at));
+    for (UINT codePage : {UINT(437), UINT(1252), UINT(65001)}) {
+        SCOPED_TRACE(codePage);
+        screen.setOutputCodePage(codePage);
+        ScreenInfo info;
+        ASSERT_TRUE(screen.info(output, info));
+        info.windowLeft = info.windowTop = 0;
+        for (bool withAttributes : {true, false}) {
+            std::u16string chars(23, u'?');
+            uint16_t attributes[23] = {};
+            ASSERT_EQ(screen.readWindow(output, info, 23, 1, &chars[0],
+                                        withAttributes ? attributes : nullptr),
+                      1);
+            EXPECT_EQ(chars, line +
+                                 u"     \u65E5\xFFFF"
+                                 u" ");
+        }
+    }
+    screen.setOutputCodePage(screen.oemCodePage());
 }
 
 // The window read as a grid of any size: cells beyond the buffer blank, characters alone in
@@ -147,7 +181,7 @@ TEST_F(ConsoleE2E, WindowReadsAsTheGridWithBlanksBeyondTheBuffer) {
         info.windowLeft = read.left;
         info.windowTop = read.top;
         const size_t cells = size_t(read.columns) * size_t(read.rows);
-        std::string chars(cells, '?');
+        std::u16string chars(cells, u'?');
         std::vector<uint16_t> attributes(cells, 0xFFFF);
         ASSERT_EQ(screen.readWindow(output, info, read.columns, read.rows, &chars[0],
                                     read.attributes ? attributes.data() : nullptr),
@@ -158,7 +192,7 @@ TEST_F(ConsoleE2E, WindowReadsAsTheGridWithBlanksBeyondTheBuffer) {
                 const int x = read.left + c, y = read.top + r;
                 const bool inside = x < kWidth && y < kHeight;
                 const size_t cell = size_t(r) * size_t(read.columns) + size_t(c);
-                wrong += chars[cell] != (inside ? charAt(x, y) : ' ');
+                wrong += chars[cell] != char16_t(inside ? charAt(x, y) : ' ');
                 if (read.attributes)
                     wrong += attributes[cell] != (inside ? attributeAt(x, y) : 0);
             }

@@ -1,6 +1,6 @@
 // The overlay drawn with the real console, GDI and GDI+ compared pixel for pixel: cells drawn in
 // runs against each cell drawn by itself, and repaints of the changed rows against full repaints
-// after random edits of the console.
+// after random edits of the console; with the stock font as either of two substitutes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/support/cell_by_cell_drawer.h"
 #include "e2e/support/probe_graphics.h"
 #include "e2e/support/render_support.h"
 #include "platform/win32/gdi_graphics.h"
@@ -30,74 +31,6 @@ TestConsole* environment = static_cast<TestConsole*>(
 Gdiplus::Bitmap& bitmapOf(Canvas& canvas) {
     return *static_cast<Gdiplus::Bitmap*>(static_cast<Gdiplus::Image*>(canvas.hostImage()));
 }
-
-// Each cell by itself, one text call per cell with its colour calls, as the renderer drew before
-// it drew in runs; this is the picture the renderer must still make.
-class CellByCellDrawer {
-public:
-    CellByCellDrawer(const RendererConfig& config, Graphics& graphics) : c_(config) {
-        c_.backgroundColor = withVisibleAlpha(c_.backgroundColor);
-        font_ = c_.font.hasFaceName() ? graphics.createFont(c_.font) : graphics.stockOemFixedFont();
-        std::unique_ptr<Canvas> scratch =
-            graphics.createCanvas(kScratchCanvasSize, kScratchCanvasSize);
-        std::unique_ptr<TextContext> text = scratch->openText();
-        text->selectFont(*font_);
-        const TextExtent extent = text->measure(std::u16string(size_t(c_.columns), u'X'));
-        text.reset();
-        layout_ = computeLayout(c_, c_.rows, extent.width, extent.height);
-        canvas_ = graphics.createCanvas(layout_.bitmapWidth, layout_.bitmapHeight);
-    }
-
-    // The console window as it is now, drawn in full.
-    std::vector<uint32_t> draw(HANDLE output, bool focused) {
-        std::vector<CHAR_INFO> cells(size_t(c_.columns) * c_.rows);
-        CONSOLE_SCREEN_BUFFER_INFO info;
-        GetConsoleScreenBufferInfo(output, &info);
-        SMALL_RECT window = info.srWindow;
-        ReadConsoleOutputA(output, cells.data(), COORD{SHORT(c_.columns), SHORT(c_.rows)},
-                           COORD{0, 0}, &window);
-        const int cursorColumn = info.dwCursorPosition.X - info.srWindow.Left;
-        const int cursorRow = info.dwCursorPosition.Y - info.srWindow.Top;
-
-        canvas_->clear(clearColorArgb(c_.backgroundColor));
-        std::unique_ptr<TextContext> text = canvas_->openText();
-        text->selectFont(*font_);
-        text->setTextAlign(0);
-        text->setBackgroundMode(BackgroundMode::Transparent);
-        const ColorPair base = baseColors(c_);
-        text->setTextColor(base.text);
-        text->setBackgroundColor(base.background);
-        const float width = cellWidth(layout_.textWidth, c_.columns);
-        const float height = cellHeight(layout_.textHeight, c_.rows);
-        for (int r = 0; r < c_.rows; ++r) {
-            for (int col = 0; col < c_.columns; ++col) {
-                const CHAR_INFO& cell = cells[size_t(r) * c_.columns + col];
-                const bool cursorCell = focused && r == cursorRow && col == cursorColumn;
-                const CellPaint paint = paintCell(c_, cell.Attributes, cursorCell);
-                if (paint.setsTextColor)
-                    text->setTextColor(paint.textColor);
-                if (paint.background == CellBackground::Transparent) {
-                    text->setBackgroundMode(BackgroundMode::Transparent);
-                } else if (paint.background == CellBackground::Opaque) {
-                    text->setBackgroundMode(BackgroundMode::Opaque);
-                    text->setBackgroundColor(paint.backgroundColor);
-                }
-                text->textOut(cellOffset(layout_.originX, col, width),
-                              cellOffset(layout_.originY, r, height), &cell.Char.AsciiChar, 1);
-                if (cursorCell)
-                    text->setBackgroundMode(BackgroundMode::Transparent);
-            }
-        }
-        text.reset();
-        return readPixels(bitmapOf(*canvas_));
-    }
-
-private:
-    RendererConfig c_;
-    std::unique_ptr<Font> font_;
-    Layout layout_;
-    std::unique_ptr<Canvas> canvas_;
-};
 
 // Where two pictures differ, for the failure message; empty when they are the same.
 std::string difference(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want,
@@ -123,33 +56,71 @@ void writeCells(HANDLE output, int16_t x, int16_t y, const std::vector<CHAR_INFO
                 int16_t width) {
     const int16_t height = int16_t(cells.size() / size_t(width));
     SMALL_RECT area{x, y, int16_t(x + width - 1), int16_t(y + height - 1)};
-    WriteConsoleOutputA(output, cells.data(), COORD{width, height}, COORD{0, 0}, &area);
+    WriteConsoleOutputW(output, cells.data(), COORD{width, height}, COORD{0, 0}, &area);
 }
 
-// Words of every attribute (the bits above the low byte too), printable and high bytes among
-// them and glyphs that may reach past their cell; a long run in row 3, grey on black in row 12.
-void fillVariedScreen(HANDLE output) {
+// Characters beyond ASCII: accents, box drawing, blocks and shades, currency, and the four that
+// Liberation Mono inks a pixel outside their outline boxes (U+00B6, U+00BB, U+00BC, U+00BD).
+const std::wstring kBeyondAscii =
+    L"\u00E9\u00FC\u00C5\u2500\u2502\u250C\u2510\u2554\u2550\u2557\u2588\u2593\u2592\u2591"
+    L"\u20AC\u00A3\u00B6\u00BB\u00BC\u00BD";
+
+// Text for a cell: mostly ASCII, beyond it on a Unicode screen.
+WCHAR randomCharacter(std::mt19937& random, bool unicode) {
+    const char* kSample = "Wm@%#MQ Tideglass ~|_ ";
+    const uint32_t pick = random() % 10;
+    if (unicode && pick >= 7)
+        return kBeyondAscii[random() % kBeyondAscii.size()];
+    return pick < 5 ? WCHAR(kSample[random() % std::strlen(kSample)]) : WCHAR('!' + random() % 94);
+}
+
+// Makes the cell and the next the two halves of a wide character.
+void makeWide(CHAR_INFO* cells, WCHAR character) {
+    cells[0].Char.UnicodeChar = cells[1].Char.UnicodeChar = character;
+    cells[1].Attributes = (cells[0].Attributes & 0xFF) | COMMON_LVB_TRAILING_BYTE;
+    cells[0].Attributes = (cells[0].Attributes & 0xFF) | COMMON_LVB_LEADING_BYTE;
+}
+
+// Words of every attribute (the bits above the low byte too) and glyphs that may reach past
+// their cell; a long run in row 3, grey on black in row 12. On a Unicode screen, characters
+// beyond ASCII, wide ones among them, and row 5 opaque with the glyphs that ink outside their
+// outline boxes between letters.
+void fillVariedScreen(HANDLE output, bool unicode) {
     std::vector<CHAR_INFO> cells(size_t(kColumns) * kRows);
     std::mt19937 random(7);
     WORD attribute = 0;
     for (size_t i = 0; i < cells.size(); ++i) {
         if (random() % 4 == 0)
             attribute = WORD((attribute + 37) & 0xFF) | (random() % 8 == 0 ? 0x8000 : 0);
-        const char* kSample = "Wm@%#MQ Tideglass ~|_ ";
-        const uint32_t pick = random() % 10;
-        cells[i].Char.AsciiChar = pick < 6   ? kSample[random() % std::strlen(kSample)]
-                                  : pick < 8 ? char(0x80 + random() % 0x80)
-                                             : char('!' + random() % 90);
+        cells[i].Char.UnicodeChar = randomCharacter(random, unicode);
         cells[i].Attributes = attribute;
     }
     for (int col = 2; col <= 20; ++col)
         cells[3 * kColumns + col].Attributes = 0x1E;
     for (int col = 30; col <= 50; ++col)
         cells[12 * kColumns + col].Attributes = 0x07;
+    if (unicode) {
+        const std::wstring row5 = L"a\u00B6b\u00BBc\u00BCd\u00BDe\u00B6\u00BB\u00BC\u00BD";
+        for (size_t i = 0; i < row5.size(); ++i) {
+            cells[5 * kColumns + 10 + i].Char.UnicodeChar = row5[i];
+            cells[5 * kColumns + 10 + i].Attributes = 0x1E;
+        }
+        for (size_t i = 7; i + 1 < cells.size(); i += 53)
+            makeWide(&cells[i], i % 2 ? L'\u65E5' : L'\u2588');
+    }
     writeCells(output, 0, 0, cells, kColumns);
 }
 
-enum class FontKind { Stock, Monospace, Italic, Proportional, UnevenCells };
+// Stock: the system's substitute for the stock font (Liberation Mono here); StockOther: the
+// stock font as the other substitute a machine may have.
+enum class FontKind { Stock, StockOther, Monospace, Italic, Proportional, UnevenCells };
+
+// The face the stock font takes for FontKind::StockOther: a DejaVu font where the system picks
+// Liberation Mono, and Liberation Mono where it picks another.
+std::string otherStockFace() {
+    const std::string stock = probe::faceOf(static_cast<HFONT>(GetStockObject(OEM_FIXED_FONT)));
+    return stock == "Liberation Mono" ? "DejaVu Sans Mono" : "Liberation Mono";
+}
 
 struct RunCase {
     const char* name;
@@ -181,21 +152,39 @@ RendererConfig configFor(bool ignoreFg, bool ignoreBg, bool ignoreStyle, bool in
     return c;
 }
 
+// The graphics a case draws with: the stock font as the case's substitute, cells of fractional
+// width for UnevenCells.
+void prepare(ProbeGraphics& graphics, FontKind font) {
+    graphics.stockFace = font == FontKind::StockOther ? otherStockFace() : "";
+    // Half a pixel more per cell: cell widths alternate between two sizes.
+    graphics.probe.extraWidth = font == FontKind::UnevenCells ? kColumns / 2 : 0;
+}
+
+// The two substitutes really differ, so a fault that shows with one font only cannot hide.
+TEST(StockFont, TestsDrawWithTwoDifferentSubstitutes) {
+    const std::string stock = probe::faceOf(static_cast<HFONT>(GetStockObject(OEM_FIXED_FONT)));
+    const std::string other = otherStockFace();
+    const LOGFONTA record = probe::stockFontAs(other.c_str());
+    HFONT font = CreateFontIndirectA(&record);
+    EXPECT_EQ(probe::faceOf(font), other) << "is the font installed (scripts/setup.sh)?";
+    EXPECT_NE(stock, other);
+    DeleteObject(font);
+}
+
 class RunsMatchCells : public ::testing::TestWithParam<RunCase> {};
 
+// With ASCII the picture is the one the renderer made before; beyond it, each character drawn
+// by itself at its cells.
 TEST_P(RunsMatchCells, PixelForPixel) {
     const RunCase& p = GetParam();
     HANDLE output = environment->output;
     const RendererConfig config =
         configFor(p.ignoreFg, p.ignoreBg, p.ignoreStyle, p.invert, p.blackIsTransparent, p.font);
     ProbeGraphics graphics;
-    // Half a pixel more per cell: cell widths alternate between two sizes.
-    graphics.probe.extraWidth = p.font == FontKind::UnevenCells ? kColumns / 2 : 0;
+    prepare(graphics, p.font);
     win32::Win32ScreenBuffer screen;
     Renderer renderer(config, graphics, screen);  // sets the console's code page first
-    CellByCellDrawer reference(config, graphics);
-    clearConsole(output);
-    fillVariedScreen(output);
+    CellByCellDrawer reference(config, graphics.stockFace, graphics.probe.extraWidth);
 
     struct Cursor {
         const char* where;
@@ -207,18 +196,23 @@ TEST_P(RunsMatchCells, PixelForPixel) {
                               {"at a row's end", kColumns - 1, 9, true},
                               {"on a grey-on-black cell", 40, 12, true},
                               {"unfocused", 10, 3, false}};
-    for (const Cursor& cursor : cursors) {
-        SCOPED_TRACE(cursor.where);
-        setCursor(output, cursor.x, cursor.y);
-        renderer.snapshot(output);
-        renderer.draw(!cursor.focused);
-        graphics.probe.textCalls = 0;
-        renderer.draw(cursor.focused);  // the focus changed: a full repaint
-        const int runCalls = graphics.probe.textCalls;
-        const std::vector<uint32_t> cellByCell = reference.draw(output, cursor.focused);
-        const std::vector<uint32_t> runs = readPixels(bitmapOf(renderer.canvas()));
-        EXPECT_EQ(difference(runs, cellByCell, renderer.canvas().width()), "");
-        EXPECT_LT(runCalls, kColumns * kRows);
+    for (bool unicode : {false, true}) {
+        clearConsole(output);
+        fillVariedScreen(output, unicode);
+        for (const Cursor& cursor : cursors) {
+            SCOPED_TRACE(std::string(cursor.where) + (unicode ? ", Unicode" : ", ASCII"));
+            setCursor(output, cursor.x, cursor.y);
+            renderer.snapshot(output);
+            renderer.draw(!cursor.focused);
+            graphics.probe.textCalls = 0;
+            renderer.draw(cursor.focused);  // the focus changed: a full repaint
+            const int runCalls = graphics.probe.textCalls;
+            const std::vector<uint32_t> cellByCell =
+                reference.draw(output, cursor.focused, !unicode);
+            const std::vector<uint32_t> runs = readPixels(bitmapOf(renderer.canvas()));
+            EXPECT_EQ(difference(runs, cellByCell, renderer.canvas().width()), "");
+            EXPECT_LT(runCalls, kColumns * kRows);
+        }
     }
 }
 
@@ -226,13 +220,18 @@ INSTANTIATE_TEST_SUITE_P(
     Table, RunsMatchCells,
     ::testing::Values(
         RunCase{"Default", false, false, false, false, false, FontKind::Stock},
+        RunCase{"DefaultOtherStockFont", false, false, false, false, false, FontKind::StockOther},
         RunCase{"Inverted", false, false, false, true, false, FontKind::Stock},
         RunCase{"BlackIsTransparent", false, false, false, false, true, FontKind::Stock},
         RunCase{"InvertedBlackIsTransparent", false, false, false, true, true, FontKind::Stock},
+        RunCase{"InvertedOtherStockFont", false, false, false, true, true, FontKind::StockOther},
         RunCase{"IgnoreForeground", true, false, false, false, true, FontKind::Stock},
         RunCase{"IgnoreBackground", false, true, false, false, true, FontKind::Stock},
         RunCase{"IgnoreColoursNotStyle", true, true, false, false, true, FontKind::Stock},
         RunCase{"IgnoreStyleAlone", false, false, true, true, false, FontKind::Stock},
+        RunCase{"RowRun", true, true, true, false, true, FontKind::Stock},
+        RunCase{"RowRunOtherStockFont", true, true, true, false, true, FontKind::StockOther},
+        RunCase{"RowRunInverted", true, true, true, true, false, FontKind::Stock},
         RunCase{"MonospaceFont", false, false, false, false, true, FontKind::Monospace},
         RunCase{"BoldItalicFont", false, false, false, false, false, FontKind::Italic},
         RunCase{"ProportionalFont", false, false, false, false, false, FontKind::Proportional},
@@ -247,7 +246,7 @@ bool randomEdit(HANDLE output, std::mt19937& random) {
     const auto below = [&](uint32_t n) { return int16_t(random() % n); };
     const auto cell = [&] {
         CHAR_INFO c;
-        c.Char.AsciiChar = char('!' + random() % 94);
+        c.Char.UnicodeChar = randomCharacter(random, true);
         c.Attributes = WORD(random() % 256);
         return c;
     };
@@ -257,6 +256,8 @@ bool randomEdit(HANDLE output, std::mt19937& random) {
             std::vector<CHAR_INFO> text(size_t(1 + random() % 12));
             for (CHAR_INFO& c : text)
                 c = cell();
+            if (text.size() > 2 && random() % 2)
+                makeWide(&text[1], L'\u65E5');
             const int16_t x = below(uint32_t(kColumns - int(text.size()) + 1));
             writeCells(output, x, below(kRows), text, int16_t(text.size()));
             break;
@@ -283,7 +284,7 @@ bool randomEdit(HANDLE output, std::mt19937& random) {
         case 5: {
             const SMALL_RECT rows{0, 1, kColumns - 1, kRows - 1};
             CHAR_INFO fill = cell();
-            ScrollConsoleScreenBufferA(output, &rows, nullptr, COORD{0, 0}, &fill);
+            ScrollConsoleScreenBufferW(output, &rows, nullptr, COORD{0, 0}, &fill);
             break;
         }
         case 6:
@@ -308,39 +309,56 @@ TEST_P(ChangedRows, MatchAFullRepaintAfterEveryEdit) {
     const RendererConfig config =
         configFor(p.rowRun, p.rowRun, p.rowRun, p.invert, p.blackIsTransparent, p.font);
     ProbeGraphics graphics;
-    graphics.probe.extraWidth = p.font == FontKind::UnevenCells ? kColumns / 2 : 0;
+    prepare(graphics, p.font);
     win32::Win32ScreenBuffer screen;
     Renderer changedRows(config, graphics, screen);
     Renderer full(config, graphics, screen);
     clearConsole(output);
-    fillVariedScreen(output);
     setCursor(output, 5, 5);
 
-    std::mt19937 random(11);
     bool focused = true;
     changedRows.snapshot(output);
     changedRows.draw(focused);
-    for (int step = 0; step < 60; ++step) {
-        const bool focusChanges = randomEdit(output, random);
+    // As the update cycle does: draw after a change or a change of focus.
+    auto compare = [&](bool focusChanges) {
         focused = focused != focusChanges;
-        // As the update cycle does: draw after a change or a change of focus.
         if (changedRows.snapshot(output) || focusChanges)
             changedRows.draw(focused);
         full.snapshot(output);
         full.draw(!focused);
         full.draw(focused);
-        ASSERT_EQ(difference(readPixels(bitmapOf(changedRows.canvas())),
-                             readPixels(bitmapOf(full.canvas())), full.canvas().width()),
-                  "")
-            << "after edit " << step;
+        return difference(readPixels(bitmapOf(changedRows.canvas())),
+                          readPixels(bitmapOf(full.canvas())), full.canvas().width());
+    };
+    // First, on a blank screen, each glyph beyond ASCII between two letters that change in turn:
+    // a glyph that inks into its neighbour (some do beyond their outline boxes) must not be cut
+    // by the neighbour's repaint.
+    for (WCHAR glyph : kBeyondAscii) {
+        for (const wchar_t* text : {L"a?b", L"c?b", L"c?d"}) {
+            std::vector<CHAR_INFO> cells(3);
+            for (size_t i = 0; i < 3; ++i) {
+                cells[i].Char.UnicodeChar = text[i] == L'?' ? glyph : text[i];
+                cells[i].Attributes = 0x07;
+            }
+            writeCells(output, 40, 20, cells, 3);
+            ASSERT_EQ(compare(false), "")
+                << "U+" << std::hex << unsigned(glyph) << ", " << std::string(text, text + 3);
+        }
     }
+    fillVariedScreen(output, true);
+    ASSERT_EQ(compare(false), "");
+    std::mt19937 random(11);
+    for (int step = 0; step < 60; ++step)
+        ASSERT_EQ(compare(randomEdit(output, random)), "") << "after edit " << step;
     EXPECT_GT(graphics.probe.bandClears, 15);  // most edits repainted only their rows
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ChangedRows,
     ::testing::Values(EditCase{"RowRun", true, false, true, FontKind::Stock},
+                      EditCase{"RowRunOtherStockFont", true, false, true, FontKind::StockOther},
                       EditCase{"PerCell", false, false, true, FontKind::Stock},
+                      EditCase{"PerCellOtherStockFont", false, false, true, FontKind::StockOther},
                       EditCase{"PerCellInvertedOpaque", false, true, false, FontKind::Stock},
                       EditCase{"BoldItalicFont", false, false, true, FontKind::Italic},
                       EditCase{"UnevenCells", false, false, false, FontKind::UnevenCells}),

@@ -47,7 +47,42 @@ struct Picture {
     bool opaque(int column, int row) const {  // the cursor cell
         return count(column, row, 0, [](uint32_t p) { return (p >> 24) != 0xFF; }) == 0;
     }
+    // Which pixels of the cell are off the background, row by row.
+    std::vector<bool> ink(int column, int row) const {
+        std::vector<bool> mask;
+        count(column, row, 0, [&mask](uint32_t p) {
+            mask.push_back(p != kBackground);
+            return false;
+        });
+        return mask;
+    }
 };
+
+// The ink of one character as the widget draws it with its default settings (the stock font,
+// text colour 0xE0E0E0 on the default background, clipped to its row), in a cell of the given
+// size: the glyph drawn by the same font, for comparison with the overlay's cells.
+std::vector<bool> glyphInk(wchar_t character, int cellWidth, int cellHeight) {
+    Gdiplus::Bitmap bitmap(3 * cellWidth, cellHeight, PixelFormat32bppARGB);
+    {
+        Gdiplus::Graphics graphics(&bitmap);
+        graphics.Clear(Gdiplus::Color(kBackground));
+        HDC dc = graphics.GetHDC();
+        HGDIOBJ old = SelectObject(dc, GetStockObject(OEM_FIXED_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0xE0, 0xE0, 0xE0));
+        const RECT band{0, 0, 3 * cellWidth, cellHeight};
+        ExtTextOutW(dc, cellWidth, 0, ETO_CLIPPED, &band, &character, 1, nullptr);
+        SelectObject(dc, old);
+        graphics.ReleaseHDC(dc);
+    }
+    const std::vector<uint32_t> pixels = tideglass::e2e::readPixels(bitmap);
+    std::vector<bool> mask;
+    for (int y = 0; y < cellHeight; ++y) {
+        for (int x = cellWidth; x < 2 * cellWidth; ++x)
+            mask.push_back(pixels[size_t(y) * 3 * cellWidth + x] != kBackground);
+    }
+    return mask;
+}
 
 HANDLE openConsoleOutput() {
     return CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -159,6 +194,89 @@ TEST_F(Screen, HiddenConsoleCursorIsNotDrawn) {
     cursor.bVisible = TRUE;
     ASSERT_TRUE(SetConsoleCursorInfo(out.get(), &cursor));
     EXPECT_TRUE(waitForPicture(cursorDrawn));
+}
+
+// A program writes text beyond ASCII with the wide console calls; the widget shows each cell as
+// the font draws that character: box lines as lines, accents as accents, blocks as blocks. A
+// wide character is one glyph over its two cells, the text after it two cells on.
+TEST_F(Screen, CharactersBeyondAsciiShowAsTheFontDrawsThem) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
+    tideglass::win32::UniqueKernelHandle out(openConsoleOutput());
+    ASSERT_TRUE(out);
+    const std::wstring line =
+        L"h\u00E9llo \u2500\u2502\u250C\u2510 \u65E5\u672C "
+        L"\u2554\u2550\u2557 \u2588\u2593\u2592\u2591 \u20AC \u00A3 \u00FC";
+    constexpr SHORT kRow = 15;
+    SetConsoleCursorPosition(out.get(), COORD{0, kRow});
+    DWORD written = 0;
+    ASSERT_TRUE(WriteConsoleW(out.get(), line.data(), DWORD(line.size()), &written, nullptr));
+    // Wine's console gives every character one cell; a wide one is written as its two halves.
+    CHAR_INFO wide[3] = {};
+    wide[0].Char.UnicodeChar = wide[1].Char.UnicodeChar = L'\u2588';
+    wide[0].Attributes = 0x07 | COMMON_LVB_LEADING_BYTE;
+    wide[1].Attributes = 0x07 | COMMON_LVB_TRAILING_BYTE;
+    wide[2].Char.UnicodeChar = L'\u2588';
+    wide[2].Attributes = 0x07;
+    SMALL_RECT at{0, kRow + 1, 2, kRow + 1};
+    ASSERT_TRUE(WriteConsoleOutputW(out.get(), wide, COORD{3, 1}, COORD{0, 0}, &at));
+    SetConsoleCursorPosition(out.get(), COORD{0, kRow + 3});
+
+    ASSERT_TRUE(waitForPicture([](const Picture& p) { return p.inked(2, kRow + 1); }));
+    const Picture& picture = pictures.back();
+    const int cellWidth = int(picture.width - 2 * kMargin) / kColumns;
+    const int cellHeight = int(picture.height - 2 * kMargin) / kRows;
+    // Each cell holds at least its glyph's ink; where no neighbour inks it, exactly that.
+    for (size_t i = 0; i < line.size(); ++i) {
+        const std::vector<bool> want = glyphInk(line[i], cellWidth, cellHeight);
+        const std::vector<bool> got = picture.ink(int(i), kRow);
+        const bool alone =
+            (i == 0 || line[i - 1] == L' ') && (i + 1 == line.size() || line[i + 1] == L' ');
+        bool holdsGlyph = true;
+        for (size_t k = 0; k < want.size(); ++k)
+            holdsGlyph = holdsGlyph && (!want[k] || got[k]);
+        EXPECT_TRUE(alone ? got == want : holdsGlyph)
+            << "U+" << std::hex << unsigned(line[i]) << " in column " << std::dec << i;
+    }
+    // Lines as lines: a row of the cell inked all across for U+2500, a column all down for U+2502.
+    auto allAcross = [&](int column) {
+        const std::vector<bool> got = picture.ink(column, kRow);
+        for (int y = 0; y < cellHeight; ++y) {
+            if (std::all_of(got.begin() + y * cellWidth, got.begin() + (y + 1) * cellWidth,
+                            [](bool b) { return b; }))
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(allAcross(6));
+    EXPECT_FALSE(allAcross(0));                                              // an 'h'
+    EXPECT_NE(picture.ink(1, kRow), glyphInk(L'e', cellWidth, cellHeight));  // the accent shows
+    // The wide block: one glyph in its first cell, none in its second, the next block after it.
+    const std::vector<bool> block = glyphInk(L'\u2588', cellWidth, cellHeight);
+    EXPECT_EQ(picture.ink(0, kRow + 1), block);
+    EXPECT_FALSE(picture.inked(1, kRow + 1));
+    EXPECT_EQ(picture.ink(2, kRow + 1), block);
+}
+
+// A program switches the console to UTF-8 (as `chcp 65001` does) and writes UTF-8 text beyond
+// ASCII: the widget goes on following the console.
+TEST_F(Screen, WidgetFollowsAConsoleInUtf8) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
+    tideglass::win32::UniqueKernelHandle out(openConsoleOutput());
+    ASSERT_TRUE(out);
+    const UINT codePage = GetConsoleOutputCP();
+    ASSERT_TRUE(SetConsoleOutputCP(CP_UTF8));
+    DWORD written = 0;
+    SetConsoleCursorPosition(out.get(), COORD{0, 15});
+    const char text[] = "h\xC3\xA9llo \xE2\x94\x80\xE2\x94\x82 \xE2\x82\xAC";
+    ASSERT_TRUE(WriteFile(out.get(), text, DWORD(sizeof text - 1), &written, nullptr));
+    EXPECT_TRUE(waitForPicture([](const Picture& p) { return p.inked(9, 15); }));
+    // More text with the characters beyond ASCII still in view.
+    SetConsoleCursorPosition(out.get(), COORD{0, 16});
+    ASSERT_TRUE(WriteFile(out.get(), "next", 4, &written, nullptr));
+    EXPECT_TRUE(waitForPicture([](const Picture& p) { return p.inked(3, 16); }));
+    SetConsoleOutputCP(codePage);
 }
 
 // A program makes the console's window larger than the grid (200 x 80, as far as the screen

@@ -92,7 +92,7 @@ FakeScreenBuffer::FakeScreenBuffer(int columns, int rows) {
 void FakeScreenBuffer::resize(int columns, int rows) {
     bufferColumns = columns;
     bufferRows = rows;
-    cells.assign(static_cast<size_t>(columns) * rows, ' ');
+    cells.assign(static_cast<size_t>(columns) * rows, u' ');
     attributes.assign(static_cast<size_t>(columns) * rows, 0x07);
 }
 
@@ -101,7 +101,7 @@ void FakeScreenBuffer::write(int row, int column, const std::string& text, uint1
     for (char c : text) {
         if (at >= cells.size())
             break;
-        cells[at] = c;
+        cells[at] = char16_t(static_cast<unsigned char>(c));
         attributes[at] = attribute;
         ++at;
     }
@@ -125,7 +125,7 @@ bool FakeScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
 }
 
 int32_t FakeScreenBuffer::readWindow(NativeHandle output, const ScreenInfo& at, int32_t columns,
-                                     int32_t rows, char* characters, uint16_t* attrs) {
+                                     int32_t rows, char16_t* characters, uint16_t* attrs) {
     record("readWindow", output);
     ++windowReads;
     if (readFails)

@@ -74,7 +74,7 @@ public:
 
     bool info(NativeHandle output, ScreenInfo& out) override;
     int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns, int32_t rows,
-                       char* characters, uint16_t* attributes) override;
+                       char16_t* characters, uint16_t* attributes) override;
     CellSize largestWindow(NativeHandle output) override;
     void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) override;
     void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,
@@ -89,7 +89,7 @@ public:
 
     int bufferColumns = 0;
     int bufferRows = 0;
-    std::vector<char> cells;
+    std::vector<char16_t> cells;
     std::vector<uint16_t> attributes;
     ScreenInfo screen;  // window origin and cursor
     CellSize largest{160, 62};

@@ -12,6 +12,14 @@ public:
         : state_(std::move(state)), name_(std::move(name)) {}
     ~FakeFont() override { state_->log.push_back("release font " + name_); }
     const std::string& name() const { return name_; }
+    void measureGlyphs(const char16_t* characters, int32_t count, GlyphInk* out) override {
+        const int32_t width = state_->defaultExtent.width;
+        for (int32_t i = 0; i < count; ++i) {
+            state_->measuredGlyphs.push_back(characters[i]);
+            auto it = state_->glyphs.find(characters[i]);
+            out[i] = it != state_->glyphs.end() ? it->second : GlyphInk{width, 0, width};
+        }
+    }
 
 private:
     std::shared_ptr<FakeGraphicsState> state_;
@@ -47,38 +55,15 @@ public:
     void setBackgroundMode(BackgroundMode mode) override { mode_ = mode; }
     void setTextColor(uint32_t colorref) override { text_ = colorref; }
     void setBackgroundColor(uint32_t colorref) override { background_ = colorref; }
-    void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
-        record(x, y, bytes, count, {}, {});
-    }
-    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
-                         const int32_t* advances) override {
-        record(x, y, bytes, count, std::vector<int32_t>(advances, advances + count), {});
-    }
-    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
-                      const int32_t* steps) override {
-        record(x, y, bytes, count, {}, std::vector<int32_t>(steps, steps + 2 * count));
-    }
-    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
-        for (int32_t i = 0; i < count; ++i)
-            canvas_->boxes.push_back({boxes[i].x, boxes[i].y, boxes[i].width, 0, background_});
-    }
-    void glyphBoxes(GlyphBoxes& out) override {
-        const TextExtent e = state_->defaultExtent;
-        for (size_t b = 0; b < out.size(); ++b) {
-            auto it = state_->glyphBoxes.find(static_cast<unsigned char>(b));
-            out[b] = it != state_->glyphBoxes.end()
-                         ? it->second
-                         : GlyphBox{e.width, 0, e.width, 0, e.height, false};
-        }
+    void textOut(int32_t x, int32_t y, const char16_t* text, int32_t count, const int32_t* advances,
+                 const PixelBox& clip) override {
+        canvas_->texts.push_back(
+            {x, y, std::u16string(text, size_t(count)), text_, background_, mode_, align_, font_,
+             advances ? std::vector<int32_t>(advances, advances + count) : std::vector<int32_t>(),
+             clip});
     }
 
 private:
-    void record(int32_t x, int32_t y, const char* bytes, int32_t count,
-                std::vector<int32_t> advances, std::vector<int32_t> steps) {
-        canvas_->texts.push_back({x, y, std::string(bytes, size_t(count)), text_, background_,
-                                  mode_, align_, font_, std::move(advances), std::move(steps)});
-    }
-
     std::shared_ptr<FakeGraphicsState> state_;
     std::shared_ptr<FakeCanvasRecord> canvas_;
     std::string font_;

@@ -15,14 +15,14 @@ namespace tideglass::fakes {
 struct FakeTextOut {
     int32_t x = 0;
     int32_t y = 0;
-    std::string bytes;
+    std::u16string text;
     uint32_t textColor = 0;
     uint32_t backgroundColor = 0;
     BackgroundMode mode = BackgroundMode::Opaque;
     uint32_t align = 0;
     std::string font;               // name of the font selected at that moment ("" when none)
-    std::vector<int32_t> advances;  // as given to textOutAdvances; empty for textOut
-    std::vector<int32_t> steps;     // as given to textOutSteps, two for each byte
+    std::vector<int32_t> advances;  // one for each character; empty for the font's own
+    PixelBox clip;
 };
 
 struct FakeRectClear {
@@ -39,7 +39,6 @@ struct FakeCanvasRecord {
     bool failed = false;
     std::vector<uint32_t> clears;
     std::vector<FakeRectClear> rectClears;
-    std::vector<FakeRectClear> boxes;  // fillBoxes: the height is 0, the colour a COLORREF
     std::vector<FakeRectClear> areas;  // of each text context on a part, without a colour
     std::vector<FakeTextOut> texts;
     std::vector<std::u16string> measured;
@@ -57,8 +56,9 @@ struct FakeGraphicsState {
     int failCanvasFromIndex = -1;  // canvases from this creation index on fail (-1: none)
     bool failFont = false;         // createFont returns null
     bool failTextContext = false;  // openText returns null
-    // Glyph boxes by byte; bytes not listed fill defaultExtent, their ink inside.
-    std::map<unsigned char, GlyphBox> glyphBoxes;
+    // Glyphs by character; characters not listed are defaultExtent wide, their ink inside.
+    std::map<char16_t, GlyphInk> glyphs;
+    std::u16string measuredGlyphs;  // every character measured, in order
 
     std::vector<std::shared_ptr<FakeCanvasRecord>> canvases;
     std::vector<FontBlock> fontsCreated;

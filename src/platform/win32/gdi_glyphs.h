@@ -1,5 +1,5 @@
-// Where each byte of a font lands when drawn alone: the box opaque output fills, the ink, and
-// whether the byte starts a character of more than one byte; and which way placed text steps.
+// Where each character of a font lands when drawn by itself: its advance and the columns of its
+// ink, found by drawing it.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,6 @@
 
 namespace tideglass::win32 {
 
-// For the font selected in `dc`.
-void measureGlyphBoxes(HDC dc, GlyphBoxes& out);
-
-// Whether ExtTextOut's vertical steps (ETO_PDY) run down the page.
-bool verticalStepsRunDown();
+void measureGlyphs(HFONT font, const char16_t* characters, int32_t count, GlyphInk* out);
 
 }  // namespace tideglass::win32

@@ -41,13 +41,17 @@ static_assert(offsetof(LOGFONTA, lfPitchAndFamily) == offsetof(FontBlock, pitchA
               "lfPitchAndFamily");
 static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(FontBlock, faceName), "lfFaceName");
 static_assert(sizeof(LOGFONTA::lfFaceName) == sizeof(FontBlock::faceName), "face name size");
-static_assert(sizeof(INT) == sizeof(int32_t), "the advances go to ExtTextOutA as they are");
+static_assert(sizeof(INT) == sizeof(int32_t), "the advances go to ExtTextOutW as they are");
+static_assert(sizeof(WCHAR) == sizeof(char16_t), "the characters go to ExtTextOutW as they are");
 
 namespace {
 
 class GdiFont : public Font {
 public:
     virtual HFONT handle() const = 0;
+    void measureGlyphs(const char16_t* characters, int32_t count, GlyphInk* out) override {
+        win32::measureGlyphs(handle(), characters, count, out);
+    }
 };
 
 class CreatedFont : public GdiFont {
@@ -181,7 +185,6 @@ public:
     void selectFont(const Font& font) override {
         if (const auto* gdiFont = dynamic_cast<const GdiFont*>(&font)) {
             font_.select(gdiFont->handle());
-            boxHeight_ = -1;
         }
     }
     TextExtent measure(const std::u16string& text) override {
@@ -200,63 +203,12 @@ public:
     }
     void setTextColor(uint32_t colorref) override { ::SetTextColor(dc_.get(), colorref); }
     void setBackgroundColor(uint32_t colorref) override { ::SetBkColor(dc_.get(), colorref); }
-    void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
-        ::TextOutA(dc_.get(), x, y, bytes, count);
+    void textOut(int32_t x, int32_t y, const char16_t* text, int32_t count, const int32_t* advances,
+                 const PixelBox& clip) override {
+        const RECT box{clip.left, clip.top, clip.right, clip.bottom};
+        ::ExtTextOutW(dc_.get(), x, y, ETO_CLIPPED, &box, reinterpret_cast<const WCHAR*>(text),
+                      UINT(count), reinterpret_cast<const INT*>(advances));
     }
-    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
-                         const int32_t* advances) override {
-        ::ExtTextOutA(dc_.get(), x, y, 0, nullptr, bytes, UINT(count),
-                      reinterpret_cast<const INT*>(advances));
-    }
-    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
-                      const int32_t* steps) override {
-        if (verticalStepsRunDown()) {
-            ::ExtTextOutA(dc_.get(), x, y, ETO_PDY, nullptr, bytes, UINT(count),
-                          reinterpret_cast<const INT*>(steps));
-            return;
-        }
-        steps_.assign(steps, steps + 2 * size_t(count));
-        for (size_t i = 1; i < steps_.size(); i += 2)
-            steps_[i] = -steps_[i];
-        ::ExtTextOutA(dc_.get(), x, y, ETO_PDY, nullptr, bytes, UINT(count), steps_.data());
-    }
-    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
-        // Opaque output fills from the top of the text down by the font's ascent and descent.
-        if (boxHeight_ < 0) {
-            TEXTMETRICA metrics{};
-            boxHeight_ =
-                ::GetTextMetricsA(dc_.get(), &metrics) ? metrics.tmAscent + metrics.tmDescent : 0;
-        }
-        if (count <= 0 || boxHeight_ <= 0)
-            return;
-        auto rect = [this](const BoxSpan& b) {
-            return RECT{b.x, b.y, b.x + b.width, b.y + boxHeight_};
-        };
-        if (count == 1) {
-            const RECT box = rect(boxes[0]);
-            ::ExtTextOutA(dc_.get(), box.left, box.top, ETO_OPAQUE, &box, "", 0, nullptr);
-            return;
-        }
-        // Under Wine a fill call costs as much as about a thousand pixels filled: the boxes go
-        // out as one region.
-        region_.assign(sizeof(RGNDATAHEADER) + size_t(count) * sizeof(RECT), 0);
-        auto* data = reinterpret_cast<RGNDATA*>(region_.data());
-        data->rdh.dwSize = sizeof(RGNDATAHEADER);
-        data->rdh.iType = RDH_RECTANGLES;
-        data->rdh.nCount = DWORD(count);
-        RECT bounds = rect(boxes[0]);
-        auto* rects = reinterpret_cast<RECT*>(data->Buffer);
-        for (int32_t i = 0; i < count; ++i) {
-            rects[i] = rect(boxes[i]);
-            ::UnionRect(&bounds, &bounds, &rects[i]);
-        }
-        data->rdh.rcBound = bounds;
-        UniqueGdiObject region(::ExtCreateRegion(nullptr, DWORD(region_.size()), data));
-        UniqueGdiObject brush(::CreateSolidBrush(::GetBkColor(dc_.get())));
-        if (region && brush)
-            ::FillRgn(dc_.get(), static_cast<HRGN>(region.get()), static_cast<HBRUSH>(brush.get()));
-    }
-    void glyphBoxes(GlyphBoxes& out) override { measureGlyphBoxes(dc_.get(), out); }
 
 private:
     // In reverse order of release: the selection and the viewport go back before the DC, and
@@ -265,9 +217,6 @@ private:
     LentDc dc_;
     ShiftedViewport viewport_;
     RestoredSelection font_;
-    int32_t boxHeight_ = -1;  // of the selected font, once asked for
-    std::vector<INT> steps_;
-    std::vector<BYTE> region_;
 };
 
 // GDI+'s own operator new (and Graphics::FromImage, which uses it) passes GdipAlloc's null on to

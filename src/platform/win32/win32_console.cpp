@@ -12,26 +12,10 @@ namespace {
 // takes more, but a band costs only one more round trip to the console.
 constexpr int32_t kMaxCellsPerRead = (60 * 1024) / sizeof(CHAR_INFO);
 
-void blankCells(char* characters, uint16_t* attributes, size_t count) {
+void blankCells(char16_t* characters, uint16_t* attributes, size_t count) {
     std::fill_n(characters, count, kBlankCharacter);
     if (attributes)
         std::fill_n(attributes, count, kBlankAttribute);
-}
-
-// One byte per cell in the given code page, as the console's own byte reads deliver them. A
-// character that needs two bytes (double-byte code pages) cannot keep its cell and shows as '?'.
-void toCodePage(UINT codePage, const WCHAR* wide, size_t count, char* bytes) {
-    if (size_t(::WideCharToMultiByte(codePage, 0, wide, int(count), bytes, int(count), nullptr,
-                                     nullptr)) == count) {
-        return;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        char converted[2];
-        bytes[i] =
-            ::WideCharToMultiByte(codePage, 0, wide + i, 1, converted, 2, nullptr, nullptr) == 1
-                ? converted[0]
-                : '?';
-    }
 }
 
 // Ctrl+C and Ctrl+Break typed into the hidden console reach every process attached to it, the
@@ -149,12 +133,11 @@ bool Win32ScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
     return true;
 }
 
-// Characters and attributes come from one rectangle read per band (measured under Wine: one
-// round trip fewer than reading them apart, and cheaper than ReadConsoleOutputA, which converts
-// every cell by itself). The wide characters are converted here in one call, in the output code
-// page the console would use for its own byte reads.
+// Characters and attributes come from one rectangle read per band, as UTF-16: what the widget
+// holds never depends on the console's code page (under UTF-8 the byte reads return nothing
+// once a character outside ASCII is in the range).
 int32_t Win32ScreenBuffer::readWindow(NativeHandle output, const ScreenInfo& screen,
-                                      int32_t columns, int32_t rows, char* characters,
+                                      int32_t columns, int32_t rows, char16_t* characters,
                                       uint16_t* attributes) {
     const int32_t left = screen.windowLeft;
     const int32_t top = screen.windowTop;
@@ -169,25 +152,13 @@ int32_t Win32ScreenBuffer::readWindow(NativeHandle output, const ScreenInfo& scr
     if (insideRows == 0)
         return rows;
 
-    // Characters alone of whole buffer rows lie in one linear run, which moves half the bytes
-    // of a rectangle read.
-    if (!attributes && left == 0 && screen.bufferColumns == columns) {
-        DWORD read = 0;
-        if (!::ReadConsoleOutputCharacterA(output, characters, DWORD(insideCells),
-                                           COORD{0, SHORT(top)}, &read)) {
-            return 0;
-        }
-        return read < insideCells ? int32_t(read / DWORD(columns)) : rows;
-    }
-
-    const UINT codePage = ::GetConsoleOutputCP();
     const int32_t bandRows = std::max<int32_t>(1, kMaxCellsPerRead / columns);
     for (int32_t first = 0; first < insideRows; first += bandRows) {
         const int32_t count = std::min(bandRows, insideRows - first);
         const SMALL_RECT band{SHORT(left), SHORT(top + first), SHORT(left + insideColumns - 1),
                               SHORT(top + first + count - 1)};
         const size_t offset = size_t(first) * size_t(columns);
-        if (!readBand(output, band, columns, codePage, characters + offset,
+        if (!readBand(output, band, columns, characters + offset,
                       attributes ? attributes + offset : nullptr)) {
             return first;
         }
@@ -196,7 +167,7 @@ int32_t Win32ScreenBuffer::readWindow(NativeHandle output, const ScreenInfo& scr
 }
 
 bool Win32ScreenBuffer::readBand(HANDLE output, const SMALL_RECT& band, int32_t columns,
-                                 UINT codePage, char* characters, uint16_t* attributes) {
+                                 char16_t* characters, uint16_t* attributes) {
     const int32_t width = band.Right - band.Left + 1;
     const int32_t height = band.Bottom - band.Top + 1;
     // Blank beforehand: a buffer that shrank since its size was read fills only what it still
@@ -210,21 +181,23 @@ bool Win32ScreenBuffer::readBand(HANDLE output, const SMALL_RECT& band, int32_t 
                               COORD{0, 0}, &region)) {
         return false;
     }
-    wide_.resize(size_t(columns) * size_t(height));
     for (int32_t y = 0; y < height; ++y) {
         const CHAR_INFO* from = &cells_[size_t(y) * size_t(width)];
-        WCHAR* wide = &wide_[size_t(y) * size_t(columns)];
+        char16_t* character = characters + size_t(y) * size_t(columns);
         uint16_t* attribute = attributes ? attributes + size_t(y) * size_t(columns) : nullptr;
         for (int32_t x = 0; x < width; ++x) {
-            wide[x] = from[x].Char.UnicodeChar;
+            // The console repeats a wide character in its second cell, marked as the trailing
+            // half; it is one glyph, drawn from the first cell.
+            character[x] = (from[x].Attributes & COMMON_LVB_TRAILING_BYTE)
+                               ? kWideTrail
+                               : char16_t(from[x].Char.UnicodeChar);
             if (attribute)
                 attribute[x] = from[x].Attributes;
         }
-        std::fill(wide + width, wide + columns, L' ');
+        std::fill(character + width, character + columns, kBlankCharacter);
         if (attribute)
             std::fill(attribute + width, attribute + columns, kBlankAttribute);
     }
-    toCodePage(codePage, wide_.data(), wide_.size(), characters);
     return true;
 }
 

@@ -38,7 +38,7 @@ class Win32ScreenBuffer final : public ScreenBuffer {
 public:
     bool info(NativeHandle output, ScreenInfo& out) override;
     int32_t readWindow(NativeHandle output, const ScreenInfo& screen, int32_t columns, int32_t rows,
-                       char* characters, uint16_t* attributes) override;
+                       char16_t* characters, uint16_t* attributes) override;
     CellSize largestWindow(NativeHandle output) override;
     void setBufferSize(NativeHandle output, int16_t columns, int16_t rows) override;
     void setWindow(NativeHandle output, int16_t left, int16_t top, int16_t right,
@@ -48,13 +48,12 @@ public:
     uint32_t ansiCodePage() override;
 
 private:
-    bool readBand(HANDLE output, const SMALL_RECT& band, int32_t columns, UINT codePage,
-                  char* characters, uint16_t* attributes);
+    bool readBand(HANDLE output, const SMALL_RECT& band, int32_t columns, char16_t* characters,
+                  uint16_t* attributes);
 
     // Kept between reads so that a tick allocates nothing. One reader at a time: the snapshot
     // runs under the desklet lock, and a process has only one console to read.
     std::vector<CHAR_INFO> cells_;
-    std::vector<WCHAR> wide_;
 };
 
 }  // namespace tideglass::win32

@@ -3,7 +3,10 @@
 // fractional width.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -33,25 +36,11 @@ public:
     void setBackgroundMode(BackgroundMode mode) override { inner_->setBackgroundMode(mode); }
     void setTextColor(uint32_t colorref) override { inner_->setTextColor(colorref); }
     void setBackgroundColor(uint32_t colorref) override { inner_->setBackgroundColor(colorref); }
-    void textOut(int32_t x, int32_t y, const char* bytes, int32_t count) override {
+    void textOut(int32_t x, int32_t y, const char16_t* text, int32_t count, const int32_t* advances,
+                 const PixelBox& clip) override {
         ++probe_.textCalls;
-        inner_->textOut(x, y, bytes, count);
+        inner_->textOut(x, y, text, count, advances, clip);
     }
-    void textOutAdvances(int32_t x, int32_t y, const char* bytes, int32_t count,
-                         const int32_t* advances) override {
-        ++probe_.textCalls;
-        inner_->textOutAdvances(x, y, bytes, count, advances);
-    }
-    void textOutSteps(int32_t x, int32_t y, const char* bytes, int32_t count,
-                      const int32_t* steps) override {
-        ++probe_.textCalls;
-        inner_->textOutSteps(x, y, bytes, count, steps);
-    }
-    void fillBoxes(const BoxSpan* boxes, int32_t count) override {
-        ++probe_.textCalls;
-        inner_->fillBoxes(boxes, count);
-    }
-    void glyphBoxes(GlyphBoxes& out) override { inner_->glyphBoxes(out); }
 
 private:
     std::unique_ptr<TextContext> inner_;
@@ -85,6 +74,29 @@ private:
     Probe& probe_;
 };
 
+// The stock OEM fixed font's own record with another face: what the stock font is where that
+// face is the system's substitute for it (Wine picks Liberation Mono, or a DejaVu font when
+// Liberation is not installed). Wine lists the system's fonts in the prefix's registry, which
+// every process of the prefix reads, so a test cannot hide one from itself alone; it asks for
+// the other substitute by name instead.
+inline LOGFONTA stockFontAs(const char* face) {
+    LOGFONTA font{};
+    ::GetObjectA(::GetStockObject(OEM_FIXED_FONT), sizeof font, &font);
+    std::strncpy(font.lfFaceName, face, sizeof font.lfFaceName - 1);
+    return font;
+}
+
+// The face GDI gives for the font, as the system resolved it.
+inline std::string faceOf(HFONT font) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    char face[LF_FACESIZE] = {};
+    ::GetTextFaceA(dc, sizeof face, face);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return face;
+}
+
 class ProbeGraphics : public Graphics {
 public:
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override {
@@ -93,10 +105,19 @@ public:
     std::unique_ptr<Font> createFont(const FontBlock& block) override {
         return real.createFont(block);
     }
-    std::unique_ptr<Font> stockOemFixedFont() override { return real.stockOemFixedFont(); }
+    // The stock font, or the stock font as stockFace when one is named.
+    std::unique_ptr<Font> stockOemFixedFont() override {
+        if (stockFace.empty())
+            return real.stockOemFixedFont();
+        const LOGFONTA font = stockFontAs(stockFace.c_str());
+        FontBlock block;
+        std::memcpy(static_cast<void*>(&block), &font, sizeof block);
+        return real.createFont(block);
+    }
 
     win32::GdiGraphics real;
     Probe probe;
+    std::string stockFace;
 };
 
 }  // namespace tideglass::e2e::probe

@@ -7,7 +7,12 @@ namespace tideglass::desklet_test {
 
 namespace {
 
-class TestFont : public Font {};
+class TestFont : public Font {
+public:
+    void measureGlyphs(const char16_t*, int32_t count, GlyphInk* out) override {
+        std::fill(out, out + count, GlyphInk{8, 0, 8});
+    }
+};
 
 class TestTextContext : public TextContext {
 public:
@@ -19,11 +24,8 @@ public:
     void setBackgroundMode(BackgroundMode) override {}
     void setTextColor(uint32_t) override {}
     void setBackgroundColor(uint32_t) override {}
-    void textOut(int32_t, int32_t, const char*, int32_t) override {}
-    void textOutAdvances(int32_t, int32_t, const char*, int32_t, const int32_t*) override {}
-    void textOutSteps(int32_t, int32_t, const char*, int32_t, const int32_t*) override {}
-    void fillBoxes(const BoxSpan*, int32_t) override {}
-    void glyphBoxes(GlyphBoxes& out) override { out.fill(GlyphBox{8, 0, 8, 0, 12, false}); }
+    void textOut(int32_t, int32_t, const char16_t*, int32_t, const int32_t*,
+                 const PixelBox&) override {}
 };
 
 class TestCanvas : public Canvas {

@@ -40,11 +40,11 @@ TEST_F(RendererTest, ColumnsAndRowsBelowOneAreDrawnAsOne) {
     EXPECT_EQ(graphics->canvases[0]->measured[0], u"X");
     EXPECT_EQ(overlay().width, 8 + 8 + 8);
     EXPECT_EQ(overlay().height, 8 + 8 + 12);
-    screen.write(0, 0, "Q");
+    screen.write(0, 0, u"Q");
     ASSERT_TRUE(renderer->snapshot(output));
     const auto texts = drawn(false);
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].bytes, "Q");
+    EXPECT_EQ(texts[0].text, u"Q");
 }
 
 struct CodePageCase {
@@ -124,7 +124,7 @@ TEST_F(RendererTest, FontThatCannotBeCreatedLeavesTheContextsFont) {
     std::strcpy(config.font.faceName, "Missing");
     graphics->failFont = true;
     build();
-    screen.write(0, 0, "x");
+    screen.write(0, 0, u"x");
     ASSERT_TRUE(renderer->snapshot(output));
     const auto texts = drawn(false);
     ASSERT_FALSE(texts.empty());
@@ -157,7 +157,7 @@ TEST_F(RendererTest, UnmeasurableFontLeavesOnlyTheMargins) {
     build();
     EXPECT_EQ(overlay().width, 16);
     EXPECT_EQ(overlay().height, 16);
-    screen.write(0, 0, "x");
+    screen.write(0, 0, u"x");
     ASSERT_TRUE(renderer->snapshot(output));
     renderer->draw(true);  // no device context: the clear is all there is
     EXPECT_EQ(overlay().clears.size(), 1u);
@@ -199,7 +199,7 @@ TEST_F(RendererTest, ClearColorIsArgbWithVisibleAlphaAndNeverInverted) {
 
 TEST_F(RendererTest, RowRunDrawsWholeRowsAndTheDefaultCursor) {
     build();
-    screen.write(0, 0, "C:\\>dir");
+    screen.write(0, 0, u"C:\\>dir");
     screen.screen.cursorX = 7;
     ASSERT_TRUE(renderer->snapshot(output));
     const auto texts = drawn(true);
@@ -208,17 +208,17 @@ TEST_F(RendererTest, RowRunDrawsWholeRowsAndTheDefaultCursor) {
         SCOPED_TRACE(r);
         EXPECT_EQ(texts[r].x, 8);
         EXPECT_EQ(texts[r].y, 8 + 12 * r);
-        EXPECT_EQ(texts[r].bytes.size(), 80u);
+        EXPECT_EQ(texts[r].text.size(), 80u);
         EXPECT_EQ(texts[r].textColor, 0xE0E0E0u);
         EXPECT_EQ(texts[r].mode, BackgroundMode::Transparent);
         EXPECT_EQ(texts[r].font, "stock");
         EXPECT_EQ(texts[r].align, 0u);
     }
-    EXPECT_EQ(texts[0].bytes.substr(0, 8), "C:\\>dir ");
+    EXPECT_EQ(texts[0].text.substr(0, 8), u"C:\\>dir ");
     const FakeTextOut& cursor = texts[25];
     EXPECT_EQ(cursor.x, 8 + 7 * 8);
     EXPECT_EQ(cursor.y, 8);
-    EXPECT_EQ(cursor.bytes, " ");
+    EXPECT_EQ(cursor.text, u" ");
     EXPECT_EQ(cursor.textColor, 0x1F1F1Fu);
     EXPECT_EQ(cursor.backgroundColor, 0xFFFFFFu);
     EXPECT_EQ(cursor.mode, BackgroundMode::Opaque);
@@ -238,7 +238,7 @@ TEST_P(NoCursor, InEitherMode) {
         build();
         screen.screen.cursorX = GetParam().x;
         screen.screen.cursorY = GetParam().y;
-        screen.write(0, 0, "x");
+        screen.write(0, 0, u"x");
         renderer->snapshot(output);
         const auto texts = drawnCells(GetParam().focused);
         ASSERT_EQ(texts.size(), rowRun ? 25u : 2000u);
@@ -266,7 +266,7 @@ TEST_F(RendererTest, PerCellOnlyCursorCellIsOpaqueWhenColorsAreIgnored) {
     ASSERT_EQ(texts.size(), 2000u);
     for (size_t i = 0; i < texts.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(texts[i].bytes.size(), 1u);
+        EXPECT_EQ(texts[i].text.size(), 1u);
         EXPECT_EQ(texts[i].textColor, 0xE0E0E0u);
         EXPECT_EQ(texts[i].x, 8 + 8 * int(i % 80));
         EXPECT_EQ(texts[i].y, 8 + 12 * int(i / 80));
@@ -286,7 +286,7 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
     screen.attributeAt(1, 0) = 0x07;    // grey on black: transparent
     screen.attributeAt(2, 0) = 0x8007;  // underscore bit: drawn as 0x07
     screen.attributeAt(3, 0) = 0x80;    // background intensity alone is black
-    screen.write(0, 0, "abcd");
+    screen.write(0, 0, u"abcd");
     screen.screen.cursorX = 1;
     ASSERT_TRUE(renderer->snapshot(output));
     auto texts = drawnCells(false);
@@ -305,33 +305,67 @@ TEST_F(RendererTest, PerCellTakesColorsFromAttributes) {
     EXPECT_EQ(texts[2].mode, BackgroundMode::Transparent);
 }
 
-TEST_F(RendererTest, PerCellOutputsEachByteOfADoubleByteCharacterAlone) {
-    config.ignoreStyle = false;
-    graphics->glyphBoxes[0x82] = {8, 0, 8, 0, 12, true};  // a lead byte in the font's code page
+// A wide character is one glyph over its two cells, in either mode; each character is measured
+// once, whatever the number of draws.
+TEST_F(RendererTest, WideCharacterTakesBothCellsAsOneGlyph) {
+    for (bool rowRun : {true, false}) {
+        SCOPED_TRACE(rowRun);
+        config.ignoreStyle = rowRun;
+        build();
+        graphics->measuredGlyphs.clear();
+        screen.write(0, 0,
+                     u"a\u65E5\xFFFF"
+                     u"b");
+        screen.attributeAt(1, 0) = 0x0107;  // leading and trailing halves
+        screen.attributeAt(2, 0) = 0x0207;
+        ASSERT_TRUE(renderer->snapshot(output));
+        const auto texts = drawn(false);
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts[0].text.substr(0, 4), u"a\u65E5b ");
+        EXPECT_EQ(std::vector<int32_t>(texts[0].advances.begin(), texts[0].advances.begin() + 3),
+                  std::vector<int32_t>({8, 16, 8}));
+        EXPECT_EQ(texts[0].text.size(), 79u);
+        drawn(true);
+        std::u16string measured = graphics->measuredGlyphs;
+        std::sort(measured.begin(), measured.end());
+        EXPECT_EQ(measured, u" ab\u65E5");
+    }
+}
+
+// On an opaque background a run goes on past a cell only when the cell's box is the cell and
+// its ink stays in it; every run is clipped to its row's band.
+TEST_F(RendererTest, OpaqueRunEndsAtACellWhoseDrawingLeavesIt) {
+    config.ignoreFgColors = config.ignoreBgColors = config.ignoreStyle = false;
+    graphics->glyphs[u'W'] = {8, 0, 9};  // ink one pixel into the next cell
+    graphics->glyphs[u'i'] = {6, 1, 4};  // a box narrower than the cell
+    for (int16_t x = 0; x < 6; ++x)
+        screen.attributeAt(x, 1) = 0x1F;
     build();
-    screen.write(0, 0,
-                 "ab\x82\xa0"
-                 "cd");
+    screen.write(0, 1, u"aWbicd");
+    screen.screen.cursorY = 5;
     ASSERT_TRUE(renderer->snapshot(output));
     const auto texts = drawn(false);
-    ASSERT_GE(texts.size(), 3u);
-    EXPECT_EQ(texts[0].bytes, "ab");
-    EXPECT_EQ(texts[1].bytes, "\x82");
-    EXPECT_EQ(texts[2].bytes.substr(0, 3),
-              "\xa0"
-              "cd");
+    ASSERT_GE(texts.size(), 5u);
+    std::vector<std::u16string> runs;
+    for (const FakeTextOut& t : texts) {
+        EXPECT_EQ(std::vector<int32_t>({t.clip.left, t.clip.top, t.clip.right, t.clip.bottom}),
+                  std::vector<int32_t>({0, t.y, 656, t.y + 12}));
+        if (t.y == 8 + 12)
+            runs.push_back(t.text);
+    }
+    EXPECT_EQ(runs, std::vector<std::u16string>({u"aW", u"bi", u"cd", std::u16string(74, u' ')}));
+    EXPECT_TRUE(texts[2].advances.empty());  // "bi" by the font's own advances: i's box its own
 }
 
 // After a draw, a change of a few rows repaints just their changed cells, or their whole bands
-// when a glyph reaches into the next cell; the focus, most of the rows, or glyphs that reach out
-// of their row bring back the full repaint.
+// when a glyph in the row reaches into the next cell; the focus or most of the rows bring back
+// the full repaint.
 struct RepaintCase {
     const char* name;
     bool rowRun;
     int changedRows;  // rows 0, 2, 4, ... get new text
     bool focusChanges;
-    bool tallGlyph;
-    bool wideGlyph;
+    bool wideGlyph;  // the changed rows hold a glyph that reaches into the next cell
     bool full;
 };
 
@@ -340,17 +374,16 @@ class Repaint : public RendererTest, public ::testing::WithParamInterface<Repain
 TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
     const RepaintCase& p = GetParam();
     config.ignoreStyle = p.rowRun;
-    if (p.tallGlyph)
-        graphics->glyphBoxes['~'] = {8, 0, 8, -1, 12, false};
-    if (p.wideGlyph)
-        graphics->glyphBoxes['~'] = {8, 0, 9, 0, 12, false};
+    graphics->glyphs[u'~'] = {8, 0, 9};
     build();
-    screen.write(0, 0, "first");
+    screen.write(0, 0, u"first");
+    for (int i = 0; i < p.changedRows && p.wideGlyph; ++i)
+        screen.write(40, int16_t(2 * i), u"~");
     ASSERT_TRUE(renderer->snapshot(output));
     renderer->draw(true);
     overlay().clears.clear();
     for (int i = 0; i < p.changedRows; ++i)
-        screen.write(0, int16_t(2 * i), "changed");
+        screen.write(0, int16_t(2 * i), u"changed");
     ASSERT_TRUE(renderer->snapshot(output));
     const auto texts = drawn(!p.focusChanges);
     if (p.full) {
@@ -363,11 +396,12 @@ TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
     EXPECT_TRUE(overlay().clears.empty());
     ASSERT_EQ(overlay().rectClears.size(), size_t(p.changedRows));
     for (int i = 0; i < p.changedRows; ++i) {
-        // "first" became "changed": columns 0 to 6, or the whole band.
+        // "first" became "changed": columns 0 to 6 and the one after (a wide character's other
+        // half may lie there), or the whole band.
         const fakes::FakeRectClear& area = overlay().rectClears[size_t(i)];
         EXPECT_EQ(area.x, p.wideGlyph ? 0 : 8);
         EXPECT_EQ(area.y, 8 + 24 * i);
-        EXPECT_EQ(area.width, p.wideGlyph ? 656 : 7 * 8);
+        EXPECT_EQ(area.width, p.wideGlyph ? 656 : 8 * 8);
         EXPECT_EQ(area.height, 12);
         EXPECT_EQ(area.argb, 0x80000000u);
         const fakes::FakeRectClear& opened = overlay().areas.at(size_t(i));
@@ -377,20 +411,20 @@ TEST_P(Repaint, OnlyTheChangedRowsUnlessMuchChanged) {
     for (const FakeTextOut& t : texts) {
         EXPECT_EQ((t.y - 8) % 24, 0) << "a row that did not change was drawn at y " << t.y;
         if (!p.wideGlyph) {
-            EXPECT_LT(t.x, 8 + 7 * 8) << "an unchanged cell was drawn: " << t.bytes;
+            EXPECT_LT(t.x, 8 + 8 * 8) << "an unchanged cell was drawn at x " << t.x;
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Repaint,
-    ::testing::Values(RepaintCase{"OneRowRowRun", true, 1, false, false, false, false},
-                      RepaintCase{"OneRowPerCell", false, 1, false, false, false, false},
-                      RepaintCase{"HalfTheRows", false, 12, false, false, false, false},
-                      RepaintCase{"GlyphIntoTheNextCell", false, 2, false, false, true, false},
-                      RepaintCase{"MostRows", true, 13, false, false, false, true},
-                      RepaintCase{"FocusChange", true, 1, true, false, false, true},
-                      RepaintCase{"GlyphOutOfItsBand", true, 1, false, true, false, true}),
+    ::testing::Values(RepaintCase{"OneRowRowRun", true, 1, false, false, false},
+                      RepaintCase{"OneRowPerCell", false, 1, false, false, false},
+                      RepaintCase{"HalfTheRows", false, 12, false, false, false},
+                      RepaintCase{"GlyphIntoTheNextCell", false, 2, false, true, false},
+                      RepaintCase{"GlyphIntoTheNextCellRowRun", true, 1, false, true, false},
+                      RepaintCase{"MostRows", true, 13, false, false, true},
+                      RepaintCase{"FocusChange", true, 1, true, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

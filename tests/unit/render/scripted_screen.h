@@ -15,7 +15,7 @@ namespace tideglass::testing {
 class ScriptedScreen : public ScreenBuffer {
 public:
     ScriptedScreen(int16_t width, int16_t height)
-        : characters(size_t(width) * size_t(height), ' '),
+        : characters(size_t(width) * size_t(height), u' '),
           attributes(size_t(width) * size_t(height), 0x07),
           width_(width) {}
 
@@ -29,7 +29,7 @@ public:
         return true;
     }
     int32_t readWindow(NativeHandle, const ScreenInfo& at, int32_t columns, int32_t rows,
-                       char* chars, uint16_t* attrs) override {
+                       char16_t* chars, uint16_t* attrs) override {
         ++windowReads;
         attributeReads += attrs ? 1 : 0;
         const int32_t height = int32_t(characters.size() / size_t(width_));
@@ -56,7 +56,7 @@ public:
     uint32_t ansiCodePage() override { return kAnsi; }
 
     // Writes text at (x, y) of the buffer, running on into the next rows.
-    void write(int16_t x, int16_t y, const std::string& text) {
+    void write(int16_t x, int16_t y, const std::u16string& text) {
         std::copy(text.begin(), text.end(), characters.begin() + offset(x, y));
     }
     uint16_t& attributeAt(int16_t x, int16_t y) { return attributes[offset(x, y)]; }
@@ -65,7 +65,7 @@ public:
     static constexpr uint32_t kAnsi = 1252;
 
     ScreenInfo screen;
-    std::vector<char> characters;
+    std::vector<char16_t> characters;
     std::vector<uint16_t> attributes;
     bool failInfo = false;
     int32_t rowLimit = INT32_MAX;  // at most this many rows per read (0: the read fails)

@@ -11,7 +11,7 @@ namespace {
 class SnapshotTest : public RendererTest {
 protected:
     // The characters of row r as the last draw output them (row-run mode).
-    std::string row(int r) { return drawn(false).at(size_t(r)).bytes; }
+    std::u16string row(int r) { return drawn(false).at(size_t(r)).text; }
 };
 
 TEST_F(SnapshotTest, BlankConsoleRightAfterSetUpIsNoChange) {
@@ -24,10 +24,10 @@ TEST_F(SnapshotTest, BlankConsoleRightAfterSetUpIsNoChange) {
 
 TEST_F(SnapshotTest, TwoSnapshotsWithNothingBetweenReportOneChange) {
     build();
-    screen.write(0, 0, "Microsoft Windows");
+    screen.write(0, 0, u"Microsoft Windows");
     EXPECT_TRUE(renderer->snapshot(output));
     EXPECT_FALSE(renderer->snapshot(output));
-    EXPECT_EQ(row(0).substr(0, 17), "Microsoft Windows");
+    EXPECT_EQ(row(0).substr(0, 17), u"Microsoft Windows");
 }
 
 TEST_F(SnapshotTest, CursorMoveAloneIsAChange) {
@@ -45,7 +45,7 @@ TEST_F(SnapshotTest, AttributeOnlyChangeCountsUnlessAllIgnoreSwitchesAreOn) {
         config.ignoreStyle = ignoreStyle;
         screen.attributeAt(4, 4) = 0x07;
         build();
-        screen.write(0, 0, "x");
+        screen.write(0, 0, u"x");
         ASSERT_TRUE(renderer->snapshot(output));
         screen.attributeAt(4, 4) = 0x4F;
         EXPECT_EQ(renderer->snapshot(output), !ignoreStyle);
@@ -54,16 +54,16 @@ TEST_F(SnapshotTest, AttributeOnlyChangeCountsUnlessAllIgnoreSwitchesAreOn) {
 
 TEST_F(SnapshotTest, ScrolledWindowShowingTheSamePictureIsNoChange) {
     build();
-    screen.write(0, 0, "same line");
-    screen.write(0, 30, "same line");
+    screen.write(0, 0, u"same line");
+    screen.write(0, 30, u"same line");
     screen.screen.cursorY = 3;
     ASSERT_TRUE(renderer->snapshot(output));
     screen.screen.windowTop = 30;
     screen.screen.cursorY = 33;
     EXPECT_FALSE(renderer->snapshot(output));
-    screen.write(0, 31, "new");  // now the window at row 30 does differ
+    screen.write(0, 31, u"new");  // now the window at row 30 does differ
     EXPECT_TRUE(renderer->snapshot(output));
-    EXPECT_EQ(row(1).substr(0, 3), "new");
+    EXPECT_EQ(row(1).substr(0, 3), u"new");
 }
 
 TEST_F(SnapshotTest, HidingTheCursorIsAChangeAndHidesItFromTheDrawing) {
@@ -114,7 +114,7 @@ TEST_F(SnapshotTest, CursorRelativeToTheWindowOrigin) {
 
 TEST_F(SnapshotTest, FailedInfoSkipsTheTickWithoutReading) {
     build();
-    screen.write(0, 0, "x");
+    screen.write(0, 0, u"x");
     screen.failInfo = true;
     EXPECT_FALSE(renderer->snapshot(output));
     EXPECT_EQ(screen.windowReads, 0);
@@ -126,17 +126,17 @@ TEST_F(SnapshotTest, FailedInfoSkipsTheTickWithoutReading) {
 
 TEST_F(SnapshotTest, FailedReadTakesNoPartInTheComparison) {
     build();
-    screen.write(0, 0, "AAAA");
+    screen.write(0, 0, u"AAAA");
     ASSERT_TRUE(renderer->snapshot(output));
-    screen.write(0, 0, "BBBB");
+    screen.write(0, 0, u"BBBB");
     ASSERT_TRUE(renderer->snapshot(output));  // the incoming grid now holds "AAAA"
-    screen.write(0, 0, "CCCC");
+    screen.write(0, 0, u"CCCC");
     screen.rowLimit = 0;
     EXPECT_FALSE(renderer->snapshot(output));
     // A change taken for the cursor keeps the last known characters, not an older reading.
     screen.screen.cursorX = 9;
     EXPECT_TRUE(renderer->snapshot(output));
-    EXPECT_EQ(row(0).substr(0, 4), "BBBB");
+    EXPECT_EQ(row(0).substr(0, 4), u"BBBB");
 }
 
 TEST_F(SnapshotTest, ShortReadComparesOnlyTheRowsRead) {
@@ -144,10 +144,10 @@ TEST_F(SnapshotTest, ShortReadComparesOnlyTheRowsRead) {
     build();
     ASSERT_TRUE(renderer->snapshot(output));  // the console's 0x07 blanks
     screen.rowLimit = 1;
-    screen.write(20, 1, "beyond");
+    screen.write(20, 1, u"beyond");
     screen.attributeAt(0, 1) = 0x4F;
     EXPECT_FALSE(renderer->snapshot(output));
-    screen.write(0, 0, "within");
+    screen.write(0, 0, u"within");
     EXPECT_TRUE(renderer->snapshot(output));
 }
 
@@ -176,7 +176,7 @@ TEST_P(ChangedRows, ChangeFlagsOnlyTheRowsToRepaint) {
     config.ignoreStyle = !p.perCell;
     build();
     EXPECT_EQ(renderer->changedRows(), std::vector<uint8_t>(25, 1));  // all, until drawn
-    screen.write(0, 0, "start");
+    screen.write(0, 0, u"start");
     screen.screen.cursorX = 2;
     screen.screen.cursorY = 3;
     ASSERT_TRUE(renderer->snapshot(output));
@@ -194,12 +194,12 @@ TEST_P(ChangedRows, ChangeFlagsOnlyTheRowsToRepaint) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ChangedRows,
     ::testing::Values(
-        RowsCase{"Text", false, [](ScriptedScreen& s) { s.write(10, 5, "x"); }, {5}},
+        RowsCase{"Text", false, [](ScriptedScreen& s) { s.write(10, 5, u"x"); }, {5}},
         RowsCase{"FirstAndLastCells",
                  false,
                  [](ScriptedScreen& s) {
-                     s.write(0, 0, "X");
-                     s.write(79, 24, "Y");
+                     s.write(0, 0, u"X");
+                     s.write(79, 24, u"Y");
                  },
                  {0, 24}},
         RowsCase{
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                  false,
                  [](ScriptedScreen& s) {
                      s.screen.cursorY = 25;
-                     s.write(0, 12, "z");
+                     s.write(0, 12, u"z");
                  },
                  {3, 12}},
         RowsCase{
