@@ -13,6 +13,8 @@ class Graphics;
 class LockFactory;
 class ConsoleInput;
 class Keyboard;
+class Clipboard;
+class ConsoleText;
 
 struct Platform {
     ConsoleHost& console;
@@ -25,6 +27,8 @@ struct Platform {
     LockFactory& locks;
     ConsoleInput& input;
     Keyboard& keyboard;
+    Clipboard& clipboard;
+    ConsoleText& text;
 };
 
 }  // namespace tideglass

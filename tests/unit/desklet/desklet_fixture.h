@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desklet/desklet.h"
+#include "fakes/fake_clipboard.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_host.h"
 #include "fakes/fake_keyboard.h"
@@ -91,8 +92,10 @@ protected:
     fakes::FakeLockFactory locks;
     fakes::FakeConsoleInput input;
     fakes::FakeKeyboard keyboard;
-    Platform platform{console, screen,   processes, ui,    host,
-                      profile, graphics, locks,     input, keyboard};
+    fakes::FakeClipboard clipboard;
+    fakes::FakeConsoleText text{screen};
+    Platform platform{console,  screen, processes, ui,       host,      profile,
+                      graphics, locks,  input,     keyboard, clipboard, text};
 };
 
 }  // namespace tideglass::desklet_test

@@ -134,7 +134,8 @@ TEST_F(DeskletTest, RunningChildIsLeftAloneByTicks) {
 TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
     for (bool pollFails : {false, true}) {
         fakes::FakeProcesses local;
-        Platform p{console, screen, local, ui, host, profile, graphics, locks, input, keyboard};
+        Platform p{console,  screen, local, ui,       host,      profile,
+                   graphics, locks,  input, keyboard, clipboard, text};
         auto desklet = std::make_unique<Desklet>(p, instance, widget);
         const ProcessRecord old = local.creations[0].record;
         if (pollFails) {
