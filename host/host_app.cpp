@@ -3,12 +3,59 @@
 #include <gdiplus.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "support/host_functions.h"
+#include "support/key_typing.h"
 #include "support/png_encoder.h"
 #include "widget_menu.h"
 
 namespace host {
+
+namespace {
+
+constexpr LONG kWidgetGap = 8;
+
+// Where a new widget of `self`'s size can stand from `start` on without covering another
+// Tideglass widget (of this or another host process): below the one in the way, and in the next
+// column once the work area ends.
+POINT clearPlace(HWND self, POINT start) {
+    RECT own{};
+    GetWindowRect(self, &own);
+    const LONG width = own.right - own.left, height = own.bottom - own.top;
+    std::vector<RECT> others;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, WidgetWindow::kClassName, nullptr))) {
+        RECT rect{};
+        if (window != self && IsWindowVisible(window) && GetWindowRect(window, &rect) &&
+            rect.right - rect.left > 1)
+            others.push_back(rect);
+    }
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    POINT at = start;
+    for (std::size_t tries = 0; tries <= 4 * others.size(); ++tries) {
+        const RECT mine{at.x, at.y, at.x + width, at.y + height};
+        const RECT* inTheWay = nullptr;
+        for (const RECT& other : others) {
+            RECT both;
+            if (IntersectRect(&both, &mine, &other)) {
+                inTheWay = &other;
+                break;
+            }
+        }
+        if (inTheWay == nullptr)
+            return at;
+        at.y = inTheWay->bottom + kWidgetGap;
+        if (at.y + height > work.bottom) {
+            at.y = start.y;
+            at.x = inTheWay->right + kWidgetGap;
+        }
+    }
+    return start;
+}
+
+}  // namespace
 
 HostApp::HostApp(const PluginLibrary& plugin, HostIni ini)
     : plugin_(plugin), ini_(std::move(ini)) {}
@@ -57,7 +104,13 @@ bool HostApp::start() {
         exit(1);
         return false;
     }
+    // A new widget has its size now; it does not go on top of one already on the desktop.
+    if (!ini_.hasPlacement()) {
+        window_.moveTo(clearPlace(window_.handle(), placement.position));
+        savePlacement();
+    }
     window_.show();
+    window_.addTrayIcon();
     return true;
 }
 
@@ -107,6 +160,12 @@ void HostApp::command(WPARAM id) {
         case kAlwaysOnTop:
             window_.setOnTop(!window_.onTop());
             break;
+        case kPaste:  // through the widget's own keys for them
+            pressNamedKey(keySink(), "Shift+Insert");
+            break;
+        case kCopyText:
+            pressNamedKey(keySink(), "Ctrl+Shift+C");
+            break;
         case kSaveNow:
             save();
             break;
@@ -142,6 +201,10 @@ void HostApp::run(DWORD ms) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms == INFINITE ? INFINITE : ms - elapsed,
                                   QS_ALLINPUT);
     }
+}
+
+KeySink HostApp::keySink() {
+    return [this](UINT message, WPARAM wParam, LPARAM lParam) { sendKey(message, wParam, lParam); };
 }
 
 void HostApp::sendKey(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host_ini.h"
+#include "support/key_typing.h"
 #include "support/plugin_library.h"
 #include "widget_window.h"
 
@@ -35,6 +36,7 @@ public:
     void run(DWORD ms);
     // Gives the widget one key message, as the keyboard would.
     void sendKey(UINT message, WPARAM wParam, LPARAM lParam);
+    KeySink keySink();
     // Writes the overlay currently shown as a PNG file.
     bool snapshot(const std::string& path) const;
 

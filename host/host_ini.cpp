@@ -26,6 +26,12 @@ bool HostIni::hasWidgetSection() const {
                                      file_.c_str()) > 0;
 }
 
+bool HostIni::hasPlacement() const {
+    char left[32] = {};
+    GetPrivateProfileStringA(hostSection().c_str(), kLeft, "", left, sizeof left, file_.c_str());
+    return left[0] != '\0';
+}
+
 Placement HostIni::loadPlacement() const {
     Placement placement;
     const std::string section = hostSection();

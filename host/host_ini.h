@@ -25,6 +25,8 @@ public:
 
     // True when the file holds the plug-in's section of this widget (it was saved before).
     bool hasWidgetSection() const;
+    // True when the host's section says where the widget stands.
+    bool hasPlacement() const;
     Placement loadPlacement() const;
     bool savePlacement(const Placement& placement) const;
 

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "options.h"
 #include "script.h"
 #include "support/gdiplus_session.h"
+#include "support/key_typing.h"
 #include "support/message_boxes.h"
 #include "support/plugin_library.h"
 
@@ -29,9 +31,12 @@ std::vector<std::string> commandLineArguments() {
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     for (int i = 1; wide != nullptr && i < count; ++i) {
-        const int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        // Paths go to the ANSI file functions; the text to type keeps every character (UTF-8).
+        const UINT codePage = i > 1 && std::wcscmp(wide[i - 1], L"--type") == 0 ? CP_UTF8 : CP_ACP;
+        const int size =
+            WideCharToMultiByte(codePage, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
         std::string argument(size > 0 ? static_cast<size_t>(size) : 1u, '\0');
-        WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &argument[0], size, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, wide[i], -1, &argument[0], size, nullptr, nullptr);
         argument.resize(argument.size() - 1);
         arguments.push_back(argument);
     }
@@ -77,11 +82,11 @@ int main() {
     const host::Options options = host::parseOptions(commandLineArguments());
     const bool scripted = !options.script.empty();
     if (options.help) {
-        std::printf("%s", host::kUsage);
+        std::printf("%s%s\n", host::kUsage, host::kKeyNames);
         return 0;
     }
     if (!options.error.empty())
-        return fail(scripted, options.error + "\n\n" + host::kUsage);
+        return fail(scripted, options.error + "\n\n" + host::kUsage + host::kKeyNames);
     startOnSystemDrive();
     clearStandardHandles();
 

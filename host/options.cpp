@@ -9,11 +9,14 @@ namespace host {
 const char kUsage[] =
     "Usage: tideglass-host.exe [--plugin DLL] [--ini FILE] [--section NAME] [script...]\n"
     "Script steps, run in order once the widget is up:\n"
-    "  --type TEXT        type TEXT key by key into the widget\n"
-    "  --key NAME         press one key (Enter, Up, Tab, Ctrl+C, ...)\n"
+    "  --type TEXT        type TEXT key by key into the widget (any characters)\n"
+    "  --key NAME         press one key (see the names below)\n"
+    "  --wheel N          turn the mouse wheel N notches (negative: towards the user)\n"
     "  --wait MS          let the widget run for MS milliseconds\n"
     "  --snapshot FILE    write the widget's current image as a PNG file\n"
-    "  --exit             save and quit (without it the widget stays until Exit)\n";
+    "  --exit             save and quit (without it the widget stays until Exit)\n"
+    "Exit codes: 0 done, 1 the widget was removed or a step failed, 2 the host could not start.\n"
+    "Key names: ";
 
 namespace {
 
@@ -50,7 +53,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         static const char* const withValue[] = {"--plugin", "--ini",  "--section", "--type",
-                                                "--key",    "--wait", "--snapshot"};
+                                                "--key",    "--wait", "--wheel",   "--snapshot"};
         bool known = false;
         for (const char* option : withValue)
             known = known || name == option;
@@ -75,6 +78,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             options.script.push_back({ScriptStep::Kind::Type, value, 0});
         } else if (name == "--key") {
             options.script.push_back({ScriptStep::Kind::Key, value, 0});
+        } else if (name == "--wheel") {
+            char* end = nullptr;
+            const long notches = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || notches < -100 || notches > 100)
+                options.error = "--wheel needs a number of notches from -100 to 100, not " + value;
+            options.script.push_back({ScriptStep::Kind::Wheel, {}, 0, int(notches)});
         } else if (name == "--wait") {
             DWORD ms = 0;
             if (!parseMilliseconds(value, ms))

@@ -10,10 +10,11 @@
 namespace host {
 
 struct ScriptStep {
-    enum class Kind { Type, Key, Wait, Snapshot, Exit };
+    enum class Kind { Type, Key, Wait, Snapshot, Exit, Wheel };
     Kind kind = Kind::Exit;
-    std::string text;  // the characters, the key name or the PNG file
+    std::string text;  // the characters (UTF-8), the key name or the PNG file
     DWORD ms = 0;
+    int notches = 0;  // of the wheel; positive turns it away from the user
 };
 
 struct Options {

@@ -1,6 +1,7 @@
 #include "script.h"
 
 #include <cstdio>
+#include <string>
 
 #include "support/key_typing.h"
 
@@ -19,6 +20,14 @@ KeySink sinkFor(HostApp& app) {
     };
 }
 
+std::wstring fromUtf8(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &wide[0], size);
+    return wide;
+}
+
 }  // namespace
 
 bool runScript(HostApp& app, const std::vector<ScriptStep>& script) {
@@ -28,12 +37,19 @@ bool runScript(HostApp& app, const std::vector<ScriptStep>& script) {
             break;
         switch (step.kind) {
             case ScriptStep::Kind::Type:
-                for (char c : step.text) {
-                    if (!typeCharacter(sinkFor(app), c))
-                        std::fprintf(stderr, "no key types the character 0x%02X\n",
-                                     static_cast<unsigned char>(c));
+                for (wchar_t c : fromUtf8(step.text)) {
+                    if (!typeCharacter(sinkFor(app), c)) {
+                        std::fprintf(stderr, "could not type the character U+%04X\n",
+                                     static_cast<unsigned>(c));
+                        ok = false;
+                    }
                     app.run(kKeyGapMs);
                 }
+                break;
+            case ScriptStep::Kind::Wheel:
+                // One notch is 120; positive turns away from the user (scrolls back).
+                app.sendKey(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(step.notches * 120)), 0);
+                app.run(kKeyGapMs);
                 break;
             case ScriptStep::Kind::Key:
                 if (!pressNamedKey(sinkFor(app), step.text)) {

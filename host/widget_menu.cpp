@@ -14,7 +14,10 @@ WPARAM showWidgetMenu(HWND owner, POINT screen, bool onTop) {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return 0;
-    AppendMenuW(menu, MF_STRING, kConfigure, L"&Configure\u2026");
+    AppendMenuW(menu, MF_STRING, kCopyText, L"&Copy text");
+    AppendMenuW(menu, MF_STRING, kPaste, L"&Paste");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kConfigure, L"Co&nfigure\u2026");
     AppendMenuW(menu, MF_STRING | (onTop ? MF_CHECKED : MF_UNCHECKED), kAlwaysOnTop,
                 L"Always on &top");
     AppendMenuW(menu, MF_STRING, kSaveNow, L"&Save now");
@@ -44,13 +47,15 @@ bool configureWidget(HWND owner, const PluginEntryPoints& plugin, void* desklet)
 
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_DEFAULT;
+    // The pages apply on OK and never mark themselves changed, so an Apply button would only
+    // ever be greyed out.
+    header.dwFlags = PSH_NOAPPLYNOW;
     header.hwndParent = owner;
     header.hInstance = GetModuleHandleA(nullptr);
     header.pszCaption = kSheetCaption;
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = pages.data();
-    // Positive once a page accepted changes (with OK, or with Apply before OK or Cancel).
+    // Positive once the pages accepted changes with OK.
     return PropertySheetA(&header) > 0;
 }
 

@@ -13,6 +13,8 @@ enum MenuCommand : WPARAM {
     kAlwaysOnTop = 102,
     kSaveNow = 103,
     kExit = 104,
+    kPaste = 105,
+    kCopyText = 106,
 };
 
 extern const char kSheetCaption[];
@@ -20,7 +22,7 @@ extern const char kSheetCaption[];
 // Shows the menu at `screen` and returns the chosen command (0 when dismissed).
 WPARAM showWidgetMenu(HWND owner, POINT screen, bool onTop);
 
-// Runs the configuration dialog modally; true when the pages accepted changes (OK or Apply).
+// Runs the configuration dialog modally; true when the pages accepted changes (OK).
 bool configureWidget(HWND owner, const PluginEntryPoints& plugin, void* desklet);
 
 }  // namespace host

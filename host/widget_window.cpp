@@ -1,6 +1,7 @@
 #include "widget_window.h"
 
 #include <gdiplus.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -105,8 +106,42 @@ void WidgetWindow::show() {
     applyZOrder();
 }
 
+namespace {
+
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kTrayIconId = 1;
+
+NOTIFYICONDATAA trayIconData(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    return data;
+}
+
+}  // namespace
+
+void WidgetWindow::addTrayIcon() {
+    NOTIFYICONDATAA data = trayIconData(window_);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    lstrcpynA(data.szTip, "Tideglass", sizeof data.szTip);
+    trayIcon_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+void WidgetWindow::moveTo(POINT position) {
+    SetWindowPos(window_, nullptr, position.x, position.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void WidgetWindow::destroy() {
     image_ = nullptr;
+    if (trayIcon_) {
+        NOTIFYICONDATAA data = trayIconData(window_);
+        Shell_NotifyIconA(NIM_DELETE, &data);
+        trayIcon_ = false;
+    }
     if (window_ != nullptr) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -232,6 +267,13 @@ LRESULT WidgetWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 events_.contextMenu(at);
             return 0;
         }
+        case kTrayMessage:
+            if ((lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) && events_.contextMenu) {
+                POINT at{};
+                GetCursorPos(&at);
+                events_.contextMenu(at);
+            }
+            return 0;
         case WM_COMMAND:
             if (events_.command)
                 events_.command(LOWORD(wParam));

@@ -46,6 +46,10 @@ public:
     void present(Gdiplus::Image* image);
     Gdiplus::Image* image() const { return image_; }
 
+    void moveTo(POINT position);
+    // An icon in the notification area whose right click opens the widget's menu, for a widget
+    // hidden under other windows on the desktop. It goes with the window.
+    void addTrayIcon();
     POINT position() const;
     bool onTop() const { return onTop_; }
     void setOnTop(bool onTop);
@@ -62,6 +66,7 @@ private:
     SIZE size_{0, 0};
     bool onTop_ = false;
     bool dragging_ = false;
+    bool trayIcon_ = false;
     POINT grip_{0, 0};  // where in the window the drag started
 };
 

@@ -11,12 +11,17 @@ HostRecorder& HostRecorder::instance() {
 
 void HostRecorder::record(const HostCall& call) {
     std::lock_guard<std::mutex> guard(mutex_);
+    if (calls_.size() == kKeptCalls)
+        calls_.pop_front();
     calls_.push_back(call);
+    auto& [count, last] = byName_[call.name];
+    ++count;
+    last = call;
 }
 
 std::vector<HostCall> HostRecorder::calls() const {
     std::lock_guard<std::mutex> guard(mutex_);
-    return calls_;
+    return {calls_.begin(), calls_.end()};
 }
 
 std::vector<std::string> HostRecorder::names() const {
@@ -27,26 +32,24 @@ std::vector<std::string> HostRecorder::names() const {
 }
 
 int HostRecorder::count(const std::string& name) const {
-    int n = 0;
-    for (const auto& call : calls())
-        n += call.name == name ? 1 : 0;
-    return n;
+    std::lock_guard<std::mutex> guard(mutex_);
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? 0 : found->second.first;
 }
 
 bool HostRecorder::last(const std::string& name, HostCall& out) const {
     std::lock_guard<std::mutex> guard(mutex_);
-    for (auto it = calls_.rbegin(); it != calls_.rend(); ++it) {
-        if (it->name == name) {
-            out = *it;
-            return true;
-        }
-    }
-    return false;
+    const auto found = byName_.find(name);
+    if (found == byName_.end())
+        return false;
+    out = found->second.second;
+    return true;
 }
 
 void HostRecorder::clear() {
     std::lock_guard<std::mutex> guard(mutex_);
     calls_.clear();
+    byName_.clear();
     overlay_ = nullptr;
     overlayWidth_ = overlayHeight_ = 0;
     overlayCount_ = 0;

@@ -1,11 +1,15 @@
 // The host side of the desklet interface: the Desklet* functions this executable exports for the
-// plug-in to find (every name its table looks up), recording every call so a host or a test can
-// look at what the plug-in did and react to it through the callbacks.
+// plug-in to find (every name its table looks up), recording the calls so a host or a test can
+// look at what the plug-in did and react to it through the callbacks. The record is bounded: a
+// widget hands over an overlay on every tick that changes, for as long as it runs.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
+#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,10 +31,13 @@ class HostRecorder {
 public:
     static HostRecorder& instance();
 
+    // The most recent calls are kept in full, at most this many.
+    static constexpr std::size_t kKeptCalls = 256;
+
     void record(const HostCall& call);
-    std::vector<HostCall> calls() const;
+    std::vector<HostCall> calls() const;  // the kept ones, oldest first
     std::vector<std::string> names() const;
-    int count(const std::string& name) const;
+    int count(const std::string& name) const;  // all calls by that name since the last clear
     bool last(const std::string& name, HostCall& out) const;
     void clear();
 
@@ -49,7 +56,8 @@ public:
 private:
     friend void noteOverlay(HWND, Gdiplus::Image*, BOOL);
     mutable std::mutex mutex_;
-    std::vector<HostCall> calls_;
+    std::deque<HostCall> calls_;
+    std::map<std::string, std::pair<int, HostCall>> byName_;  // count and last call
     Gdiplus::Image* overlay_ = nullptr;
     UINT overlayWidth_ = 0;
     UINT overlayHeight_ = 0;

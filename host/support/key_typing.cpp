@@ -115,19 +115,37 @@ void pressKey(const KeySink& sink, UINT virtualKey, bool shift, bool ctrl, bool 
     }
 }
 
-bool typeCharacter(const KeySink& sink, char c) {
-    const SHORT key = VkKeyScanA(c);
-    if (key == -1)
-        return false;
+bool typeCharacter(const KeySink& sink, wchar_t c) {
+    const SHORT key = VkKeyScanW(c);
+    if (key == -1 || LOBYTE(key) == 0xFF) {
+        // The character's own key message: no modifier, no scan code.
+        const LPARAM lParam = 1 | (LPARAM(c) << 16);
+        sink(WM_KEYDOWN, VK_PACKET, lParam);
+        sink(WM_KEYUP, VK_PACKET, lParam);
+        return true;
+    }
     const BYTE modifiers = HIBYTE(key);
     pressKey(sink, LOBYTE(key), (modifiers & 1) != 0, (modifiers & 2) != 0, (modifiers & 4) != 0);
     return true;
 }
 
-void typeText(const KeySink& sink, const std::string& text) {
-    for (char c : text)
+void typeText(const KeySink& sink, const std::wstring& text) {
+    for (wchar_t c : text)
         typeCharacter(sink, c);
 }
+
+void typeText(const KeySink& sink, const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], size);
+    typeText(sink, wide);
+}
+
+const char kKeyNames[] =
+    "Enter, Up, Down, Left, Right, Tab, Escape, Backspace, Home, End, Insert, Delete, PageUp,\n"
+    "PageDown, Space, Break, Pause, F1..F12, a letter or digit; prefixed with Shift+, Ctrl+\n"
+    "and Alt+ in any combination (Ctrl+C, Shift+Tab, Ctrl+Shift+V)";
 
 bool pressNamedKey(const KeySink& sink, const std::string& name) {
     static const std::pair<const char*, UINT> kNames[] = {

@@ -80,6 +80,8 @@ struct Block {
     // Widget to agent: commands in order. `head` is the widget's, `tail` the agent's.
     std::atomic<uint32_t> head;
     std::atomic<uint32_t> tail;
+    // Agent to widget: the events its console held after it last wrote keys into it.
+    std::atomic<uint32_t> consoleWaiting;
     Command commands[kQueueCapacity];
 
     // Widget to agent: one request at a time, answered through the reply event.

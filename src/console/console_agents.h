@@ -11,6 +11,7 @@ class ConsoleHost;
 class ScreenBuffer;
 class ConsoleInput;
 class Processes;
+class ConsoleText;
 
 class AgentConsole {
 public:
@@ -23,6 +24,7 @@ public:
     virtual ScreenBuffer& screen() = 0;
     virtual ConsoleInput& input() = 0;
     virtual Processes& processes() = 0;
+    virtual ConsoleText& text() = 0;
 };
 
 class ConsoleAgents {

@@ -10,12 +10,14 @@ namespace tideglass {
 struct ScreenInfo {
     int16_t windowLeft = 0;
     int16_t windowTop = 0;
+    // The window's last column and row; a window whose right or bottom lies before its left or
+    // top counts as no larger than the grid.
+    int16_t windowRight = 0;
+    int16_t windowBottom = 0;
     int16_t cursorX = 0;
     int16_t cursorY = 0;
     int16_t bufferColumns = 0;
     int16_t bufferRows = 0;
-    int16_t windowColumns = 0;  // the window's own size, which may differ from the widget's grid
-    int16_t windowRows = 0;
     bool cursorVisible = true;  // false only when the console says its cursor is hidden
 };
 

@@ -5,7 +5,9 @@
 // but may run the property sheet, and with it the pages' applies, on another. Every read or
 // write of the settings, the child, the console's size and the renderer therefore happens under
 // the desklet lock, which is re-entrant: a modal error box shown while it is held runs a message
-// loop that can deliver a further step, or the host's destroy, on the same thread.
+// loop that can deliver a further step, or the host's destroy, on the same thread. What an apply
+// on another thread leaves to do (the timer, the host's overlay and size calls) is done on the
+// window's thread, when the window gets the plug-in's private message.
 #pragma once
 
 #include <atomic>
@@ -16,7 +18,9 @@
 #include "console/processes.h"
 #include "desklet/change_flags.h"
 #include "desklet/configurable.h"
+#include "desklet/copy_paste.h"
 #include "desklet/key_translator.h"
+#include "desklet/live_desklets.h"
 #include "desklet/lock.h"
 #include "desklet/platform.h"
 #include "platform/handles.h"
@@ -56,6 +60,8 @@ public:
     void restartChild();
     void saveSettings(const std::string& iniFile, const std::string& iniSection);
 
+    // What the pages hold of this desklet (see live_desklets.h).
+    DeskletToken pageToken() const { return token_; }
     InstanceHandle moduleInstance() const { return instance; }
     WindowHandle widgetWindow() const { return window; }
 
@@ -78,6 +84,10 @@ private:
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
     void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    bool clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void paste();
+    void feedPaste();
+    void copyText();
     void present();
     void resizeConsole();
     void rebuildRenderer();
@@ -108,10 +118,17 @@ private:
     // Every child runs in it, with all it starts: made at the first start, and when it goes
     // (after the child) it ends whatever of that tree still runs.
     std::unique_ptr<ChildGroup> childGroup;
+    // Pasted text not yet typed (under the lock), and the copy or paste key whose release the
+    // program must not get either.
+    PasteQueue pasteQueue;
+    uint16_t clipboardKeyDown_ = 0;
 
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};
     std::atomic<bool> destroyed_{false};
+    // Changes applied on another thread, waiting to be made on the widget's.
+    std::atomic<ChangeFlags> pendingChanges_{0};
+    DeskletToken token_ = 0;
 };
 
 }  // namespace tideglass

@@ -39,6 +39,16 @@ void Desklet::applyConfiguration(const Settings& workingCopy, ChangeFlags flags)
         LockGuard hold(*lock);
         settings = workingCopy;
     }
+    // The host may run its sheet on a thread of its own, but only the widget's thread may set
+    // the widget's timer, and the host expects its overlay and size calls from that thread too:
+    // the changes are then made there, when the widget's window gets the private message.
+    // Changes asked for meanwhile join the ones waiting.
+    UserInterface& ui = platform_.ui;
+    if (!ui.onWindowThread(window)) {
+        if (flags != 0 && pendingChanges_.fetch_or(flags) == 0)
+            ui.postMessage(window, ui.privateMessage(), 0, 0);
+        return;
+    }
     applyChanges(flags);
 }
 

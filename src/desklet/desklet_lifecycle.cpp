@@ -47,7 +47,8 @@ Platform consolePlatform(const Platform& platform, AgentConsole* agent) {
         return platform;
     return Platform{agent->console(), agent->screen(),   agent->processes(), platform.ui,
                     platform.host,    platform.profile,  platform.graphics,  platform.locks,
-                    agent->input(),   platform.keyboard, platform.agents};
+                    agent->input(),   platform.keyboard, platform.clipboard, agent->text(),
+                    platform.agents};
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle
     // widget could be created in this host.
     ScopeGuard undo([this] { teardown(); });
     applyChanges(kAllChanges);
-    addLiveDesklet(this);
+    token_ = addLiveDesklet(this);
     undo.dismiss();
 }
 
@@ -75,12 +76,12 @@ Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle
     allocateConsole();
     ScopeGuard undo([this] { teardown(); });
     loadSettings(iniFile, iniSection);
-    addLiveDesklet(this);
+    token_ = addLiveDesklet(this);
     undo.dismiss();
 }
 
 Desklet::~Desklet() {
-    removeLiveDesklet(this);
+    removeLiveDesklet(token_);
     // Again after a deferred destroy: the step it waited for may have set the timer anew.
     platform_.ui.killTimer(window, kPollTimerId);
     teardown();
@@ -89,7 +90,7 @@ Desklet::~Desklet() {
 // The timer goes at once, so a step still under way sees no further ticks; the rest waits for
 // that step to end.
 void Desklet::destroy() {
-    removeLiveDesklet(this);
+    removeLiveDesklet(token_);
     destroyed_ = true;
     platform_.ui.killTimer(window, kPollTimerId);
     release();

@@ -2,6 +2,8 @@
 // child and redraws on a change, and the child restart itself.
 #include "console/child_process.h"
 #include "console/console_input.h"
+#include "console/console_text.h"
+#include "desklet/clipboard.h"
 #include "desklet/desklet.h"
 #include "desklet/desklet_hold.h"
 #include "desklet/messages.h"
@@ -35,12 +37,17 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
         }
         case kWmKeyDown:
         case kWmSysKeyDown:
-            typeIntoConsole(message, wParam, lParam);
+            if (!clipboardKey(message, wParam, lParam))
+                typeIntoConsole(message, wParam, lParam);
             updateStep();
             break;
         case kWmKeyUp:
         case kWmSysKeyUp:
-            typeIntoConsole(message, wParam, lParam);
+            // The release of a copy or paste key is no more the program's than its press was.
+            if ((wParam & 0xFFFF) == clipboardKeyDown_)
+                clipboardKeyDown_ = 0;
+            else
+                typeIntoConsole(message, wParam, lParam);
             break;
         case kWmMouseWheel:
             ui.postMessage(consoleWindow, message, wParam, lParam);
@@ -51,6 +58,8 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
                 updateStep();
             break;
         default:
+            if (message == ui.privateMessage())
+                applyChanges(pendingChanges_.exchange(0));
             break;
     }
 }
@@ -83,8 +92,64 @@ void Desklet::updateStep() {
     const bool mustStart = !child || child->poll() != WaitResult::Running;
     if (mustStart && !childFailed)
         restartChild();
+    feedPaste();
     if (renderer && renderer->snapshot(consoleOutput))
         present();
+}
+
+// Copy and paste keys are the widget's, like a terminal's: they never reach the program.
+bool Desklet::clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message != kWmKeyDown)
+        return false;
+    const uint16_t virtualKey = uint16_t(wParam & 0xFFFF);
+    const ClipboardKey key =
+        clipboardKeyOf(virtualKey, controlKeyStateFor(lParam, platform_.keyboard));
+    if (key == ClipboardKey::None)
+        return false;
+    clipboardKeyDown_ = virtualKey;
+    if (key == ClipboardKey::Paste)
+        paste();
+    else
+        copyText();
+    return true;
+}
+
+void Desklet::paste() {
+    const std::u16string text = platform_.clipboard.text(window);
+    LockGuard hold(*lock);
+    pasteQueue.add(text);
+    feedPaste();
+}
+
+// The console's input buffer is finite and a program reads it at its own pace: a long paste goes
+// in a batch at a time, whenever little of it is still waiting, so the widget's thread never
+// waits for the program.
+void Desklet::feedPaste() {
+    constexpr uint32_t kLowWater = 4096;       // events still waiting before the next batch
+    constexpr size_t kBatchCharacters = 8192;  // two events each
+    if (pasteQueue.empty())
+        return;
+    ConsoleInput& input = platform_.input;
+    if (input.waitingEvents(consoleInput) >= kLowWater)
+        return;
+    const size_t taken = input.writeAll(consoleInput, pasteQueue.peek(kBatchCharacters));
+    // A character whose press went in is typed, even should its release have been refused.
+    pasteQueue.drop((taken + 1) / 2);
+}
+
+// What the widget shows, read from the console itself in UTF-16 (the grid holds code page bytes).
+void Desklet::copyText() {
+    std::u16string text;
+    {
+        LockGuard hold(*lock);
+        if (!renderer)
+            return;
+        const CellRect shown = renderer->visibleCells();
+        text = joinRows(platform_.text.readRows(consoleOutput, shown.left, shown.top,
+                                                shown.right - shown.left + 1,
+                                                shown.bottom - shown.top + 1));
+    }
+    platform_.clipboard.setText(window, text);
 }
 
 void Desklet::present() {

@@ -17,6 +17,7 @@ constexpr uint8_t kVkLControl = 0xA2;
 constexpr uint8_t kVkRControl = 0xA3;
 constexpr uint8_t kVkLMenu = 0xA4;
 constexpr uint8_t kVkRMenu = 0xA5;
+constexpr uint16_t kVkPacket = 0xE7;
 
 constexpr intptr_t kExtendedBit = intptr_t{1} << 24;
 
@@ -97,6 +98,15 @@ std::vector<KeyEvent> KeyTranslator::translate(uint32_t message, uintptr_t wPara
     event.virtualScanCode = static_cast<uint16_t>((lParam >> 16) & 0xFF);
     event.controlKeyState = controlKeyStateFor(lParam, keyboard);
 
+    // A character that no key of the layout makes comes as the packet key with the character in
+    // lParam's high word (key-ups repeat the character of their key-down).
+    if (event.virtualKeyCode == kVkPacket) {
+        if (event.keyDown)
+            packetCharacter_ = static_cast<char16_t>((uintptr_t(lParam) >> 16) & 0xFFFF);
+        event.virtualScanCode = 0;
+        event.character = packetCharacter_;
+        return {event};
+    }
     const KeyCharacter typed = keyboard.characterFor(event.virtualKeyCode, event.virtualScanCode);
     if (typed.dead) {
         // The dead key itself types nothing, as on a console; its mark waits for the next key.

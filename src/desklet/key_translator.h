@@ -31,6 +31,7 @@ public:
 
 private:
     char16_t pendingDead_ = 0;
+    char16_t packetCharacter_ = 0;
 };
 
 }  // namespace tideglass

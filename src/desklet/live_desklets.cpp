@@ -1,7 +1,7 @@
 #include "desklet/live_desklets.h"
 
+#include <map>
 #include <mutex>
-#include <set>
 
 #include "desklet/configurable.h"
 
@@ -10,7 +10,8 @@ namespace {
 
 struct LiveSet {
     std::mutex mutex;
-    std::set<Configurable*> desklets;
+    DeskletToken lastToken = 0;
+    std::map<DeskletToken, Configurable*> desklets;
 };
 
 LiveSet& liveSet() {
@@ -20,25 +21,30 @@ LiveSet& liveSet() {
 
 }  // namespace
 
-void addLiveDesklet(Configurable* desklet) {
+// Even a 32-bit token outlasts any host: one widget created every second would take over a
+// hundred years to wrap it.
+DeskletToken addLiveDesklet(Configurable* desklet) {
     LiveSet& live = liveSet();
     std::lock_guard<std::mutex> hold(live.mutex);
-    live.desklets.insert(desklet);
+    const DeskletToken token = ++live.lastToken;
+    live.desklets.emplace(token, desklet);
+    return token;
 }
 
-void removeLiveDesklet(Configurable* desklet) {
+void removeLiveDesklet(DeskletToken token) {
     LiveSet& live = liveSet();
     std::lock_guard<std::mutex> hold(live.mutex);
-    live.desklets.erase(desklet);
+    live.desklets.erase(token);
 }
 
 // Found and held in one go, so a destroy on another thread cannot come in between.
-HeldDesklet::HeldDesklet(Configurable* candidate) {
+HeldDesklet::HeldDesklet(DeskletToken token) {
     LiveSet& live = liveSet();
     std::lock_guard<std::mutex> hold(live.mutex);
-    if (candidate != nullptr && live.desklets.count(candidate) != 0) {
-        candidate->hold();
-        desklet_ = candidate;
+    const auto found = live.desklets.find(token);
+    if (found != live.desklets.end()) {
+        found->second->hold();
+        desklet_ = found->second;
     }
 }
 

@@ -13,6 +13,8 @@ class Graphics;
 class LockFactory;
 class ConsoleInput;
 class Keyboard;
+class Clipboard;
+class ConsoleText;
 class ConsoleAgents;
 
 struct Platform {
@@ -26,6 +28,8 @@ struct Platform {
     LockFactory& locks;
     ConsoleInput& input;
     Keyboard& keyboard;
+    Clipboard& clipboard;
+    ConsoleText& text;
     ConsoleAgents& agents;
 };
 

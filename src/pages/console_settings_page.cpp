@@ -70,7 +70,7 @@ void applyText(DialogControls& controls, Settings& copy, const TextField& field,
 
 }  // namespace
 
-void ConsoleSettingsPage::open(Configurable* target) {
+void ConsoleSettingsPage::open(DeskletToken target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
         HeldDesklet desklet(controls_.link());

@@ -3,9 +3,10 @@
 // values live in the controls between opening and applying.
 #pragma once
 
+#include "desklet/live_desklets.h"
+
 namespace tideglass {
 
-class Configurable;
 class DialogControls;
 class UserInterface;
 
@@ -15,7 +16,7 @@ public:
         : controls_(controls), ui_(ui) {}
 
     // Page window created: link it to `target` and fill the fields.
-    void open(Configurable* target);
+    void open(DeskletToken target);
     // The sheet applies: hand the edited copy and what changed to the desklet.
     void apply();
     // Page window destroyed.

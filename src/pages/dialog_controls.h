@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-namespace tideglass {
+#include "desklet/live_desklets.h"
 
-class Configurable;
+namespace tideglass {
 
 class DialogControls {
 public:
@@ -28,9 +28,9 @@ public:
     virtual void setChecked(int id, bool checked) = 0;
     virtual bool isChecked(int id) = 0;
 
-    // The page window's link to the desklet it edits; null when there is none.
-    virtual void setLink(Configurable* target) = 0;
-    virtual Configurable* link() = 0;
+    // The page window's link to the desklet it edits; 0 when there is none.
+    virtual void setLink(DeskletToken target) = 0;
+    virtual DeskletToken link() = 0;
     virtual void removeLink() = 0;
 };
 

@@ -36,7 +36,7 @@ bool FontAndColorsPage::isChooserButton(int id) {
     return id == IDC_TEXT_COLOR || id == IDC_BACKGROUND_COLOR || id == IDC_FONT;
 }
 
-void FontAndColorsPage::open(Configurable* target) {
+void FontAndColorsPage::open(DeskletToken target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
         HeldDesklet desklet(controls_.link());

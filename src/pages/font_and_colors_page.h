@@ -2,6 +2,7 @@
 // with the sheet, and the font and colour choosers, which apply the moment they are confirmed.
 #pragma once
 
+#include "desklet/live_desklets.h"
 #include <functional>
 
 #include "pages/choosers.h"
@@ -9,7 +10,6 @@
 
 namespace tideglass {
 
-class Configurable;
 class DialogControls;
 class UserInterface;
 
@@ -22,7 +22,7 @@ public:
     FontAndColorsPage(DialogControls& controls, Choosers& choosers, UserInterface& ui)
         : controls_(controls), choosers_(choosers), ui_(ui) {}
 
-    void open(Configurable* target);
+    void open(DeskletToken target);
     void apply();
     // A click on one of the chooser buttons (font, text colour, background colour); other ids
     // are ignored.

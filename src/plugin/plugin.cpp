@@ -95,10 +95,11 @@ int32_t addPropertySheets(const Platform& platform, PropertyPages& pages,
         return 0;
     int32_t result = 0;
     guarded(platform, [&] {
-        void* consolePage =
-            pages.create(desklet->moduleInstance(), PageKind::ConsoleSettings, desklet);
+        void* consolePage = pages.create(desklet->moduleInstance(), PageKind::ConsoleSettings,
+                                         desklet->pageToken());
         platform.host.addPropertySheet(desklet->widgetWindow(), consolePage);
-        void* fontPage = pages.create(desklet->moduleInstance(), PageKind::FontAndColors, desklet);
+        void* fontPage =
+            pages.create(desklet->moduleInstance(), PageKind::FontAndColors, desklet->pageToken());
         result = platform.host.addPropertySheet(desklet->widgetWindow(), fontPage);
     });
     return result;

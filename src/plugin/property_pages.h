@@ -4,11 +4,10 @@
 
 #include <cstdint>
 
+#include "desklet/live_desklets.h"
 #include "platform/handles.h"
 
 namespace tideglass {
-
-class Configurable;
 
 enum class PageKind { ConsoleSettings, FontAndColors };
 
@@ -25,7 +24,7 @@ public:
     virtual ~PropertyPages() = default;
 
     // Returns the page handle (unchecked by the caller; may be null).
-    virtual void* create(InstanceHandle instance, PageKind kind, Configurable* target) = 0;
+    virtual void* create(InstanceHandle instance, PageKind kind, DeskletToken target) = 0;
 };
 
 }  // namespace tideglass

@@ -22,6 +22,11 @@ public:
     virtual void killTimer(WindowHandle window, uintptr_t id) = 0;
     virtual void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                              intptr_t lParam) = 0;
+    // Whether the calling thread is the one the window belongs to: only that thread may set the
+    // window's timers, and the host expects its functions for the window from it.
+    virtual bool onWindowThread(WindowHandle window) = 0;
+    // A message id of the plug-in's own, the same for every call, that no host gives a meaning.
+    virtual uint32_t privateMessage() = 0;
 };
 
 }  // namespace tideglass

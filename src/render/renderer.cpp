@@ -93,6 +93,12 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
     screen.setOutputCodePage(codePage);
 }
 
+CellRect Renderer::visibleCells() const {
+    const State& s = *state_;
+    return {s.viewLeft, s.viewTop, s.viewLeft + s.config.columns - 1,
+            s.viewTop + s.config.rows - 1};
+}
+
 const std::vector<uint8_t>& Renderer::changedRows() const {
     return state_->changedRows;
 }

@@ -9,6 +9,7 @@
 #include "platform/handles.h"
 #include "render/graphics.h"
 #include "render/renderer_config.h"
+#include "render/view_origin.h"
 
 namespace tideglass {
 
@@ -31,6 +32,8 @@ public:
     const std::vector<uint8_t>& changedRows() const;
 
     Canvas& canvas() { return *canvas_; }
+    // The buffer cells the grid shows, as the last snapshot chose them.
+    CellRect visibleCells() const;
 
 private:
     // Implementation defined in renderer.cpp / snapshot.cpp.

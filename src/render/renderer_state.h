@@ -60,6 +60,9 @@ struct Renderer::State {
     std::vector<uint16_t> attributes;
     std::vector<uint16_t> incomingAttributes;
 
+    // The buffer cell shown in the grid's top-left corner, as the last snapshot chose it.
+    int32_t viewLeft = 0;
+    int32_t viewTop = 0;
     int32_t cursorRow = 0;      // relative to the window's top row; may lie outside the grid
     int32_t cursorColumn = 0;   // relative to the window's left column
     bool cursorVisible = true;  // as the console last showed it; a hidden cursor is not drawn

@@ -7,6 +7,7 @@
 #include "render/colors.h"
 #include "render/renderer.h"
 #include "render/renderer_state.h"
+#include "render/view_origin.h"
 
 namespace tideglass {
 namespace {
@@ -81,8 +82,16 @@ bool Renderer::snapshot(NativeHandle output) {
     if (!s.screen.info(output, info))
         return false;
 
-    // The window is read as a rectangle of the grid's size, so a console whose buffer or window
-    // is narrower or wider than the grid still shows row for row.
+    // A rectangle of the grid's size is read, so a console whose buffer or window is narrower or
+    // wider than the grid still shows row for row; of a window larger than the grid, the part
+    // that holds the cursor.
+    const CellPoint origin = viewOrigin(
+        {info.windowLeft, info.windowTop, info.windowRight, info.windowBottom}, s.config.columns,
+        s.config.rows, {info.cursorX, info.cursorY}, {s.viewLeft, s.viewTop});
+    s.viewLeft = origin.x;
+    s.viewTop = origin.y;
+    info.windowLeft = int16_t(origin.x);
+    info.windowTop = int16_t(origin.y);
     const bool withAttributes = !rowRunMode(s.config);
     const int32_t rowsRead =
         std::clamp(s.screen.readWindow(output, info, s.config.columns, s.config.rows,

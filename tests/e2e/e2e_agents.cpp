@@ -96,8 +96,17 @@ TEST_F(Widgets, ThreeInOneProcessEachRunTheirOwnConsole) {
     EXPECT_TRUE(shows(first, 1));
     EXPECT_TRUE(shows(second, 2));
     EXPECT_TRUE(shows(third, 4));
-    paint(second, 5);
+    // Paste goes into the agent's console, and copy gives the agent's text.
+    ASSERT_TRUE(e2e::setClipboardText(second.window(), L"color 5F\r\ncls\r\necho agent's own\r\n"));
+    EXPECT_TRUE(second.pressKey("Shift+Insert"));
     EXPECT_TRUE(shows(second, 5));
+    std::wstring copied;
+    EXPECT_TRUE(waitUntil([&] {
+        second.pressKey("Ctrl+Shift+C");
+        copied = e2e::clipboardText(second.window());
+        return copied.find(L"\r\nagent's own\r\n") != std::wstring::npos;
+    })) << "copied: "
+        << std::string(copied.begin(), copied.end());
     EXPECT_TRUE(shows(first, 1));
     EXPECT_TRUE(shows(third, 4));
 

@@ -7,6 +7,8 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -144,7 +146,45 @@ std::unique_ptr<Gdiplus::Bitmap> loadPng(const std::string& path) {
     return bitmap->GetLastStatus() == Gdiplus::Ok ? std::move(bitmap) : nullptr;
 }
 
+// Bytes in use on every heap of this process.
+SIZE_T heapBusyBytes() {
+    HANDLE heaps[64];
+    const DWORD count = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+    SIZE_T busy = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        if (!HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry)) {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                busy += entry.cbData;
+        }
+        HeapUnlock(heaps[i]);
+    }
+    return busy;
+}
+
 }  // namespace
+
+extern "C" void WINAPI DeskletSetImageOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete);
+
+// A widget showing a running program hands over an overlay on every changing tick, for days: what
+// the host keeps of the calls must not grow with them.
+TEST(HostApp, CallRecordStaysFlatOverTenThousandOverlays) {
+    host::HostRecorder& recorder = host::HostRecorder::instance();
+    recorder.clear();
+    for (int i = 0; i < 1000; ++i)
+        DeskletSetImageOverlay(nullptr, nullptr, FALSE);
+    const SIZE_T before = heapBusyBytes();
+    for (int i = 0; i < 10000; ++i)
+        DeskletSetImageOverlay(nullptr, nullptr, FALSE);
+    const SIZE_T after = heapBusyBytes();
+    std::printf("[ figures  ] heap in use %lu bytes before and %lu after 10000 overlays\n",
+                static_cast<unsigned long>(before), static_cast<unsigned long>(after));
+    EXPECT_LT(after, before + 16 * 1024);
+    EXPECT_EQ(recorder.count("DeskletSetImageOverlay"), 11000);
+    recorder.clear();
+}
 
 // The host support this program shares with tideglass-host.exe exports every name the plug-in's
 // table looks up, undecorated, so the table fills as in a full widget host.
@@ -287,24 +327,39 @@ TEST(HostApp, TypesCapitalsAndSymbolsIntoTheConsoleExactly) {
     const std::string ini = e2e::tempFile("host-typing.ini");
     const std::string typed = e2e::tempFile("host-typed.txt");
     HostProcess host("--ini \"" + ini +
-                     "\" --section K --wait 500 --type \"echo Tideglass: A+B=C!>" + typed +
+                     "\" --section K --wait 500 --type \"echo Tideglass: (A+B)=C!>" + typed +
                      "\" --key Enter");
     ASSERT_NE(host.findWidget(), nullptr) << host.output();
     host::pumpUntil([&] { return fileText(typed).find('\n') != std::string::npos; }, kTimeoutMs);
-    EXPECT_EQ(fileText(typed), "Tideglass: A+B=C!\r\n");
+    EXPECT_EQ(fileText(typed), "Tideglass: (A+B)=C!\r\n");
 }
 
-// Two widgets, two host processes, one INI file: each keeps its own section exactly as the
-// plug-in's OnSave writes it, and the host's keys stay in sections of their own.
+TEST(HostApp, AFailedStepExitsWithOneAndHelpNamesTheKeys) {
+    HostProcess failing("--ini \"" + e2e::tempFile("host-failing.ini") +
+                        "\" --section F --key NoSuchKey --wheel 3 --exit");
+    EXPECT_EQ(failing.wait(), 1u) << failing.output();
+    HostProcess help("--help");
+    EXPECT_EQ(help.wait(), 0u);
+    EXPECT_NE(help.output().find("--wheel N"), std::string::npos) << help.output();
+    EXPECT_NE(help.output().find("PageDown, Space"), std::string::npos) << help.output();
+}
+
+// Two widgets, two host processes, one INI file: the second does not cover the first, each keeps
+// its own section exactly as the plug-in's OnSave writes it, and the host's keys stay in sections
+// of their own.
 TEST(HostApp, TwoWidgetsSaveTheirSectionsExactlyAsThePlugInWritesThem) {
     const std::string ini = e2e::tempFile("host-two.ini");
     {
         HostProcess first("--ini \"" + ini + "\" --section First");
-        HostProcess second("--ini \"" + ini + "\" --section Second");
         HWND firstWidget = first.findWidget();
-        HWND secondWidget = second.findWidget();
         ASSERT_NE(firstWidget, nullptr) << first.output();
+        HostProcess second("--ini \"" + ini + "\" --section Second");
+        HWND secondWidget = second.findWidget();
         ASSERT_NE(secondWidget, nullptr) << second.output();
+        host::pumpUntil([&] { return IsWindowVisible(secondWidget) != FALSE; }, kTimeoutMs);
+        RECT both{}, firstRect = windowRect(firstWidget), secondRect = windowRect(secondWidget);
+        EXPECT_FALSE(IntersectRect(&both, &firstRect, &secondRect))
+            << secondRect.left << "," << secondRect.top;
         PostMessageA(firstWidget, WM_COMMAND, kExit, 0);
         EXPECT_EQ(first.wait(), 0u) << first.output();
         PostMessageA(secondWidget, WM_COMMAND, kExit, 0);

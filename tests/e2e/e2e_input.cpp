@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iostream>
 #include <string>
 
 #include "support/message_boxes.h"
@@ -146,6 +148,72 @@ TEST_F(Input, CtrlCStopsARunningProgramAndTheHostSurvivesCtrlCAndCtrlBreak) {
     }
     EXPECT_TRUE(echoed) << screenText();
     EXPECT_TRUE(widget.boxes().boxes().empty());
+}
+
+// Pasting into a program that reads its console line by line (this test program, run as the
+// widget's child in reader mode): the text arrives exactly, line breaks of every kind as Enter.
+class Paste : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(widget.loaded());
+        const std::string ini = e2e::tempFile("tideglass-paste.ini");
+        // Unquoted: the profile functions take the quotes off a value that starts and ends with
+        // one.
+        const std::string reader =
+            host::executableFolder() + "e2e_input.exe --console-reader " + output;
+        WritePrivateProfileStringA("Desklet", "child-app-cmdline", reader.c_str(), ini.c_str());
+        WritePrivateProfileStringA("Desklet", "poll-interval", "50", ini.c_str());
+        ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
+        ASSERT_TRUE(
+            host::pumpUntil([] { return !e2e::childProcesses("e2e_input.exe").empty(); }, 5000))
+            << (widget.boxes().boxes().empty() ? "" : widget.boxes().boxes().front().text);
+    }
+    // Pastes `text` with the given keys and returns what the reader read, once it has.
+    std::wstring pasted(const std::wstring& text, const char* keys, DWORD timeoutMs) {
+        if (!e2e::setClipboardText(widget.window(), text) || !widget.pressKey(keys))
+            return L"(not pasted)";
+        if (!host::pumpUntil(
+                [&] { return GetFileAttributesA(output.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                timeoutMs))
+            return L"(nothing read)";
+        HANDLE file = CreateFileA(output.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        std::wstring read(size_t(GetFileSize(file, nullptr) / sizeof(wchar_t)), L'\0');
+        DWORD bytes = 0;
+        ReadFile(file, &read[0], DWORD(read.size() * sizeof(wchar_t)), &bytes, nullptr);
+        CloseHandle(file);
+        return read;
+    }
+    const std::string output = e2e::tempFile("tideglass-pasted.txt");
+    e2e::WidgetHost widget;
+};
+
+TEST_F(Paste, ShiftInsertTypesUnicodeLinesExactly) {
+    const std::wstring read =
+        pasted(L"echo \u00e9t\u00e9 \u03a9 \u2192 \u65e5\u672c\r\nsecond line\nthird\rEND\r\n",
+               "Shift+Insert", 10000);
+    EXPECT_EQ(read, L"echo \u00e9t\u00e9 \u03a9 \u2192 \u65e5\u672c\r\nsecond line\r\nthird\r\n");
+}
+
+TEST_F(Paste, HundredKilobytesArriveWholeAndInOrder) {
+    std::wstring text, expected;
+    for (int line = 0; text.size() < 100 * 1024; ++line) {
+        std::wstring row = L"line " + std::to_wstring(line) + L": ";
+        while (row.size() < 96)
+            row += wchar_t(L'a' + (row.size() + line) % 26);
+        row += L" \u00e9\u03a9";
+        text += row + L"\n";
+        expected += row + L"\r\n";
+    }
+    const DWORD start = GetTickCount();
+    const std::wstring read = pasted(text + L"END\n", "Ctrl+Shift+V", 120000);
+    std::cout << "[ figures  ] " << text.size() << " characters pasted and read in "
+              << GetTickCount() - start << " ms\n";
+    EXPECT_EQ(read.size(), expected.size());
+    EXPECT_TRUE(read == expected)
+        << "first difference at "
+        << std::mismatch(read.begin(), read.end(), expected.begin(), expected.end()).first -
+               read.begin();
 }
 
 }  // namespace

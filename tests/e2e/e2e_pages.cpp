@@ -40,8 +40,8 @@ public:
         Settings copy;
         ChangeFlags flags;
     };
-    TestDesklet() { addLiveDesklet(this); }
-    ~TestDesklet() { removeLiveDesklet(this); }
+    TestDesklet() : token(addLiveDesklet(this)) {}
+    ~TestDesklet() { removeLiveDesklet(token); }
     Settings currentSettings() const override { return settings; }
     void hold() override {}
     void release() override {}
@@ -51,6 +51,7 @@ public:
             throw std::runtime_error("renderer could not be built");
         settings = copy;
     }
+    DeskletToken token;
     Settings settings;
     std::vector<Apply> applies;
     bool failApply = false;
@@ -231,9 +232,9 @@ protected:
         win32::Win32PropertyPages pages;
         HPROPSHEETPAGE handles[2] = {
             static_cast<HPROPSHEETPAGE>(
-                pages.create(pluginModule(), PageKind::ConsoleSettings, &desklet)),
+                pages.create(pluginModule(), PageKind::ConsoleSettings, desklet.token)),
             static_cast<HPROPSHEETPAGE>(
-                pages.create(pluginModule(), PageKind::FontAndColors, &desklet)),
+                pages.create(pluginModule(), PageKind::FontAndColors, desklet.token)),
         };
         ASSERT_NE(handles[0], nullptr);
         ASSERT_NE(handles[1], nullptr);
@@ -469,9 +470,9 @@ TEST(PageProcedures, LinkFromCreationRecordAndIgnoreUnlinkedWindows) {
         ASSERT_NE(window, nullptr);
         TestDesklet desklet;
         PROPSHEETPAGEA record{};
-        record.lParam = reinterpret_cast<LPARAM>(&desklet);
+        record.lParam = static_cast<LPARAM>(desklet.token);
         EXPECT_EQ(procedure(window, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&record)), FALSE);
-        EXPECT_EQ(GetPropA(window, "lpData"), static_cast<HANDLE>(&desklet));
+        EXPECT_EQ(GetPropA(window, "lpData"), reinterpret_cast<HANDLE>(desklet.token));
 
         NMHDR apply{window, 0, static_cast<UINT>(PSN_APPLY)};
         NMHDR other{window, 0, static_cast<UINT>(PSN_KILLACTIVE)};

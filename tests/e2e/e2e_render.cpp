@@ -98,6 +98,29 @@ TEST_F(RenderE2E, BitmapIsMarginsPlusMeasuredText) {
     EXPECT_EQ(bitmap().GetPixelFormat(), PixelFormat32bppARGB);
 }
 
+// GDI+ gives no memory for its n-th object (bitmap or graphics, of the scratch canvas, the
+// overlay, or the repaint area): the set-up fails with its message, or the draw goes on without.
+TEST_F(RenderE2E, GdiplusOutOfMemoryIsAFailureNotACrash) {
+    static int allocationsLeft;
+    auto failing = [](std::size_t bytes) -> void* {
+        return allocationsLeft-- > 0 ? win32::gdiplusAlloc(bytes) : nullptr;
+    };
+    win32::GdiGraphics starved(failing);
+    for (int given = 0; given < 8; ++given) {
+        allocationsLeft = given;
+        try {
+            Renderer built(config, starved, screen);
+            built.snapshot(output);
+            built.draw(true);
+            EXPECT_NE(built.canvas().hostImage(), nullptr) << given;
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("Could not create the overlay bitmap"),
+                      std::string::npos)
+                << given << ": " << e.what();
+        }
+    }
+}
+
 TEST_F(RenderE2E, TextTooLargeForAnOverlayFailsTheSetUpAndLeavesTheCodePage) {
     build();
     ASSERT_EQ(GetConsoleOutputCP(), GetOEMCP());

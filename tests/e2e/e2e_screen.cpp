@@ -279,6 +279,71 @@ TEST_F(Screen, WidgetFollowsAConsoleInUtf8) {
     SetConsoleOutputCP(codePage);
 }
 
+// A program makes the console's window larger than the grid (200 x 80, as far as the screen
+// allows); output and a long command line then take the prompt's cursor below and right of the
+// grid's first screen: the widget shows the part that holds the cursor, and Ctrl+Shift+C copies
+// exactly that part's text.
+TEST_F(Screen, LargerWindowKeepsTheCursorInViewAndCopyGivesWhatIsShown) {
+    ASSERT_NE(widget.create(), nullptr);
+    ASSERT_TRUE(host::pumpUntil([&] { return promptShown(); }, 5000));
+    tideglass::win32::UniqueKernelHandle out(openConsoleOutput());
+    ASSERT_TRUE(out);
+    const COORD largest = GetLargestConsoleWindowSize(out.get());
+    const SHORT width = std::min<SHORT>(200, largest.X), height = std::min<SHORT>(80, largest.Y);
+    ASSERT_GT(width, kColumns + 40);
+    ASSERT_GT(height, kRows + 2);
+    const SMALL_RECT tiny{0, 0, 2, 2};
+    SetConsoleWindowInfo(out.get(), TRUE, &tiny);
+    ASSERT_TRUE(SetConsoleScreenBufferSize(out.get(), COORD{200, 300}));
+    const SMALL_RECT window{0, 0, SHORT(width - 1), SHORT(height - 1)};
+    ASSERT_TRUE(SetConsoleWindowInfo(out.get(), TRUE, &window));
+
+    widget.typeText("for /L %i in (1,1,70) do @echo line %i");
+    widget.pressKey("Enter");
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    ASSERT_TRUE(host::pumpUntil(
+        [&] {
+            GetConsoleScreenBufferInfo(out.get(), &info);
+            return info.dwCursorPosition.Y - info.srWindow.Top > kRows && promptShown();
+        },
+        10000))
+        << [&] {
+               std::string all;
+               for (const auto& row : e2e::consoleRows())
+                   if (row.find_first_not_of(' ') != std::string::npos)
+                       all += row.substr(0, 100) + "\n";
+               return all;
+           }();
+    const std::string tail = "echo " + std::string(90, 'x') + "END";
+    widget.typeText(tail);
+    ASSERT_TRUE(host::pumpUntil(
+        [&] {
+            GetConsoleScreenBufferInfo(out.get(), &info);
+            return info.dwCursorPosition.X > kColumns + 20;
+        },
+        10000));
+    // Just far enough right and down to take the cursor in.
+    const COORD cursor = info.dwCursorPosition;
+    const SHORT left = SHORT(cursor.X - kColumns + 1), top = SHORT(cursor.Y - kRows + 1);
+    EXPECT_TRUE(waitForPicture([&](const Picture& p) {
+        return p.inked(kColumns - 2, kRows - 1) && p.inked(kColumns - 3, kRows - 1);
+    })) << "the end of the line typed, left of the cursor in the grid's corner";
+    std::wstring expected;
+    for (const std::wstring& row : e2e::consoleRowsAt(left, top, kColumns, kRows))
+        expected += row.substr(0, row.find_last_not_of(L' ') + 1) + L"\r\n";
+    expected.resize(expected.size() - 2);
+    std::wstring copied;
+    EXPECT_TRUE(host::pumpUntil(
+        [&] {
+            widget.pressKey("Ctrl+Shift+C");
+            copied = e2e::clipboardText(widget.window());
+            return copied == expected;
+        },
+        5000));
+    EXPECT_NE(copied.find(L"xxxEND"), std::wstring::npos);
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), L'\n'), kRows - 1);
+}
+
 // Margins at the ends of the 32-bit range in a host's INI file: the widget still gets a size and
 // an overlay (drawn with the default margins) and no box, and the values stay stored.
 TEST_F(Screen, MarginsThatCannotFrameTheTextStillGiveAWidget) {

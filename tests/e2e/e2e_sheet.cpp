@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -308,6 +309,45 @@ TEST_F(Sheet, ApplyRestartsTheChildAndResetsTheTimerWhileBadRowsAreIgnored) {
     CONSOLE_SCREEN_BUFFER_INFO info;
     ASSERT_TRUE(e2e::consoleInfo(info));
     EXPECT_EQ(info.srWindow.Bottom - info.srWindow.Top + 1, 25);
+}
+
+// A sheet of the widget's pages on a thread of its own: 20 ms poll interval and a wider margin,
+// then OK.
+struct SheetElsewhere {
+    e2e::WidgetHost* widget;
+    std::atomic<bool> done{false};
+
+    static DWORD WINAPI run(void* param) {
+        auto* self = static_cast<SheetElsewhere*>(param);
+        HostSheet other;
+        if (other.open(*self->widget) == kSecondPageAnswer) {
+            SetDlgItemTextA(other.page(0), IDC_UPDATE_EVERY, "20");
+            SetDlgItemTextA(other.page(0), IDC_LEFT_MARGIN, "30");
+            other.finish(PSBTN_OK);
+        }
+        self->done = true;
+        return 0;
+    }
+};
+
+// A host may run its sheet on a thread of its own: the widget's timer and the host's size call
+// still come from the widget's thread, which the test's own pumping stands for.
+TEST_F(Sheet, ApplyOnAnotherThreadResetsTheTimerAndSizesOnTheWidgetsThread) {
+    static std::atomic<DWORD> sizedOn{0};
+    sizedOn = 0;
+    widget.recorder().onSetSize = [](HWND, SIZE) { sizedOn = GetCurrentThreadId(); };
+    SheetElsewhere work{&widget};
+    HANDLE thread = CreateThread(nullptr, 0, SheetElsewhere::run, &work, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return work.done.load(); }, 15000));
+    WaitForSingleObject(thread, 15000);
+    CloseHandle(thread);
+    const std::size_t applied = widget.timerTicks().size();
+    EXPECT_TRUE(waitUntil([] { return sizedOn != 0; }));
+    EXPECT_EQ(sizedOn, GetCurrentThreadId());
+    EXPECT_TRUE(waitUntil([&] { return widget.timerTicks().size() >= applied + 20; }, 3000))
+        << "the 20 ms timer ticks";
+    widget.recorder().onSetSize = nullptr;
 }
 
 TEST_F(Sheet, MarginOnlyResizesTheWidgetAndWideColumnsAreLowered) {

@@ -230,7 +230,8 @@ TEST_P(HostileFont, IsDrawnWithTheDefaultFontAtOnce) {
 
     ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
 
-    EXPECT_LT(GetTickCount() - start, defaultTime + 1000);
+    // Such a font took tens of seconds; the margin only absorbs a machine's load.
+    EXPECT_LT(GetTickCount() - start, defaultTime + 3000);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     EXPECT_LT(memory.PeakPagefileUsage - before, SIZE_T(64) << 20);
     EXPECT_TRUE(widget.boxes().boxes().empty());

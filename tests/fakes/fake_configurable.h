@@ -17,10 +17,12 @@ public:
         ChangeFlags flags;
     };
 
-    // Live from construction, as a desklet is; `kill` removes it as the host's destroy does.
-    FakeConfigurable() { addLiveDesklet(this); }
+    // Live from construction, as a desklet is; `kill` removes it as the host's destroy does,
+    // `revive` makes it live again as a new desklet (at the same address).
+    FakeConfigurable() { revive(); }
     ~FakeConfigurable() { kill(); }
-    void kill() { removeLiveDesklet(this); }
+    void kill() { removeLiveDesklet(token); }
+    void revive() { token = addLiveDesklet(this); }
 
     Settings currentSettings() const override { return settings; }
     void hold() override { ++holds; }
@@ -30,6 +32,7 @@ public:
     Settings settings;
     std::vector<Apply> applies;
     int holds = 0;  // by pages using it now
+    DeskletToken token = 0;
     // Runs in place of the swap when set (e.g. to throw).
     std::function<void()> onApply;
 };

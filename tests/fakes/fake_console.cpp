@@ -65,6 +65,14 @@ void FakeConsoleInput::write(NativeHandle input, const KeyEvent& event) {
     written.push_back(event);
 }
 
+std::size_t FakeConsoleInput::writeAll(NativeHandle input, const std::vector<KeyEvent>& events) {
+    handlesSeen.push_back(input);
+    const std::size_t taken = std::min(events.size(), takeAtMost);
+    written.insert(written.end(), events.begin(), events.begin() + std::ptrdiff_t(taken));
+    waiting += uint32_t(taken);
+    return taken;
+}
+
 bool FakeConsoleInput::processedInput(NativeHandle input) {
     handlesSeen.push_back(input);
     return processed;

@@ -45,6 +45,9 @@ private:
 class FakeConsoleInput : public ConsoleInput {
 public:
     void write(NativeHandle input, const KeyEvent& event) override;
+    std::size_t writeAll(NativeHandle input, const std::vector<KeyEvent>& events) override;
+    // The events written and not yet read by "a program" (see `waiting`).
+    uint32_t waitingEvents(NativeHandle) override { return waiting; }
     bool processedInput(NativeHandle input) override;
     bool raise(ControlSignal signal) override;
 
@@ -53,6 +56,8 @@ public:
     std::vector<KeyEvent> written;
     std::vector<NativeHandle> handlesSeen;
     std::vector<ControlSignal> raised;
+    uint32_t waiting = 0;  // raised by every write; a test lowers it as a reader would
+    std::size_t takeAtMost = ~std::size_t{0};  // per writeAll, as a full input buffer would
 };
 
 class FakeScreenBuffer : public ScreenBuffer {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/console_agents.h"
+#include "fakes/fake_clipboard.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_processes.h"
 
@@ -17,11 +18,13 @@ public:
     ScreenBuffer& screen() override { return screenBuffer; }
     ConsoleInput& input() override { return consoleInput; }
     Processes& processes() override { return processList; }
+    ConsoleText& text() override { return consoleText; }
 
     FakeConsoleHost consoleHost;
     FakeScreenBuffer screenBuffer;
     FakeConsoleInput consoleInput;
     FakeProcesses processList;
+    FakeConsoleText consoleText{screenBuffer};
 };
 
 class FakeConsoleAgents : public ConsoleAgents {

@@ -49,19 +49,19 @@ bool FakeDialog::isChecked(int id) {
     return checks[id];
 }
 
-void FakeDialog::setLink(Configurable* target) {
+void FakeDialog::setLink(DeskletToken target) {
     linked = target;
     hasLink = true;
 }
 
-Configurable* FakeDialog::link() {
+DeskletToken FakeDialog::link() {
     if (failLinkRead)
         throw std::runtime_error("link unreadable");
-    return hasLink ? linked : nullptr;
+    return hasLink ? linked : 0;
 }
 
 void FakeDialog::removeLink() {
-    linked = nullptr;
+    linked = 0;
     hasLink = false;
 }
 

@@ -22,13 +22,13 @@ public:
     std::optional<uint32_t> getUnsigned(int id) override;
     void setChecked(int id, bool checked) override;
     bool isChecked(int id) override;
-    void setLink(Configurable* target) override;
-    Configurable* link() override;
+    void setLink(DeskletToken target) override;
+    DeskletToken link() override;
     void removeLink() override;
 
     std::map<int, std::string> texts;
     std::map<int, bool> checks;
-    Configurable* linked = nullptr;
+    DeskletToken linked = 0;
     bool hasLink = false;
     // Ids in the order the page wrote them.
     std::vector<int> written;

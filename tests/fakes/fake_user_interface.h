@@ -37,11 +37,17 @@ public:
     void killTimer(WindowHandle window, uintptr_t id) override;
     void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                      intptr_t lParam) override;
+    bool onWindowThread(WindowHandle) override { return onWidgetThread; }
+    uint32_t privateMessage() override { return kPrivateMessage; }
+
+    static constexpr uint32_t kPrivateMessage = 0xC123;
 
     std::vector<Box> boxes;
     std::vector<Timer> timers;
     std::vector<std::pair<WindowHandle, uintptr_t>> killedTimers;
     std::vector<RecordedMessage> posted;
+    // false: the caller is on another thread than every window's own (a page on a second thread).
+    bool onWidgetThread = true;
     // Runs while a box is "open", as a modal loop would deliver messages meanwhile.
     std::function<void()> whileBoxOpen;
     // Shared call log ("showError", "setTimer", ...) for order checks across fakes.

@@ -21,8 +21,8 @@ constexpr DWORD kIdleWaitMs = 1000;
 bool sameScreen(const ScreenInfo& a, const ScreenInfo& b) {
     return a.windowLeft == b.windowLeft && a.windowTop == b.windowTop && a.cursorX == b.cursorX &&
            a.cursorY == b.cursorY && a.bufferColumns == b.bufferColumns &&
-           a.bufferRows == b.bufferRows && a.windowColumns == b.windowColumns &&
-           a.windowRows == b.windowRows && a.cursorVisible == b.cursorVisible;
+           a.bufferRows == b.bufferRows && a.windowRight == b.windowRight &&
+           a.windowBottom == b.windowBottom && a.cursorVisible == b.cursorVisible;
 }
 
 struct MappedView {
@@ -89,31 +89,55 @@ private:
         UniqueKernelHandle thread;
     };
 
-    // False on Quit.
+    // False on Quit. Keys go into the console in batches, as a paste sends them.
     bool takeCommands() {
         agent::Command command;
-        while (agent::pop(block_, command)) {
-            switch (agent::CommandKind(command.kind)) {
-                case agent::CommandKind::Key:
-                    input_port_.write(input_, agent::keyOf(command));
-                    break;
-                case agent::CommandKind::BufferSize:
-                    screen_.setBufferSize(output_, int16_t(command.values[0]),
-                                          int16_t(command.values[1]));
-                    break;
-                case agent::CommandKind::Window:
-                    screen_.setWindow(output_, int16_t(command.values[0]),
-                                      int16_t(command.values[1]), int16_t(command.values[2]),
-                                      int16_t(command.values[3]));
-                    break;
-                case agent::CommandKind::OutputCodePage:
-                    screen_.setOutputCodePage(uint32_t(command.values[0]));
-                    break;
-                case agent::CommandKind::Quit:
-                    return false;
-                default:
-                    break;  // not a command of this module's: skipped
+        bool more = true;
+        while (more && agent::pop(block_, command)) {
+            if (agent::CommandKind(command.kind) == agent::CommandKind::Key) {
+                keys_.push_back(agent::keyOf(command));
+                continue;
             }
+            writeKeys();
+            more = apply(command);
+        }
+        writeKeys();
+        return more;
+    }
+
+    void writeKeys() {
+        if (keys_.empty())
+            return;
+        size_t written = 0;
+        while (written < keys_.size()) {
+            const std::vector<KeyEvent> rest(keys_.begin() + std::ptrdiff_t(written), keys_.end());
+            const size_t taken = input_port_.writeAll(input_, rest);
+            // A console that takes no more loses the rest, as a full input buffer does.
+            if (taken == 0)
+                break;
+            written += taken;
+        }
+        keys_.clear();
+        block_.consoleWaiting.store(input_port_.waitingEvents(input_), std::memory_order_relaxed);
+    }
+
+    bool apply(const agent::Command& command) {
+        switch (agent::CommandKind(command.kind)) {
+            case agent::CommandKind::BufferSize:
+                screen_.setBufferSize(output_, int16_t(command.values[0]),
+                                      int16_t(command.values[1]));
+                break;
+            case agent::CommandKind::Window:
+                screen_.setWindow(output_, int16_t(command.values[0]), int16_t(command.values[1]),
+                                  int16_t(command.values[2]), int16_t(command.values[3]));
+                break;
+            case agent::CommandKind::OutputCodePage:
+                screen_.setOutputCodePage(uint32_t(command.values[0]));
+                break;
+            case agent::CommandKind::Quit:
+                return false;
+            default:
+                break;  // not a command of this module's: skipped
         }
         return true;
     }
@@ -185,10 +209,10 @@ private:
         ScreenInfo screen;
         if (!screen_.info(output_, screen))
             return;
-        const agent::Extent extent =
-            agent::publishedExtent(screen.windowColumns, screen.windowRows,
-                                   block_.gridColumns.load(std::memory_order_relaxed),
-                                   block_.gridRows.load(std::memory_order_relaxed));
+        const agent::Extent extent = agent::publishedExtent(
+            screen.windowRight - screen.windowLeft + 1, screen.windowBottom - screen.windowTop + 1,
+            block_.gridColumns.load(std::memory_order_relaxed),
+            block_.gridRows.load(std::memory_order_relaxed));
         const size_t cells = size_t(extent.columns) * size_t(extent.rows);
         wide_.assign(cells, kBlankCharacter);
         attributes_.assign(cells, kBlankAttribute);
@@ -221,6 +245,7 @@ private:
     HANDLE input_ = nullptr;
     HANDLE output_ = nullptr;
     std::vector<Child> children_;
+    std::vector<KeyEvent> keys_;
     // Every child and all it starts: closed when the agent ends, however it ends.
     UniqueKernelHandle group_;
     std::vector<char16_t> wide_;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/gdi_glyphs.h"
@@ -217,18 +219,32 @@ private:
     RestoredSelection font_;
 };
 
+// GDI+'s own operator new (and Graphics::FromImage, which uses it) passes GdipAlloc's null on to
+// the constructor when memory runs out. Objects are built here only in memory really given; a
+// null result leaves the canvas without a bitmap, which the renderer reports.
+template <typename T, typename... Args>
+std::unique_ptr<T> makeGdiplus(GdiplusAllocator allocate, Args&&... args) {
+    void* memory = allocate(sizeof(T));
+    if (!memory)
+        return nullptr;
+    // Freed through T's own operator delete (GdipFree), which pairs with GdipAlloc.
+    return std::unique_ptr<T>(::new (memory) T(std::forward<Args>(args)...));
+}
+
 class GdiCanvas : public Canvas {
 public:
-    GdiCanvas(int32_t width, int32_t height) {
+    GdiCanvas(int32_t width, int32_t height, GdiplusAllocator allocate) : allocate_(allocate) {
         // The public constructor is GdipCreateBitmapFromScan0 with stride 0 and no pixel data.
-        bitmap_.reset(new Gdiplus::Bitmap(width, height, PixelFormat32bppARGB));
-        if (bitmap_->GetLastStatus() != Gdiplus::Ok) {
+        bitmap_ = makeGdiplus<Gdiplus::Bitmap>(allocate_, width, height, PixelFormat32bppARGB);
+        if (!bitmap_ || bitmap_->GetLastStatus() != Gdiplus::Ok) {
             bitmap_.reset();
             return;
         }
-        graphics_.reset(Gdiplus::Graphics::FromImage(bitmap_.get()));
-        if (graphics_->GetLastStatus() != Gdiplus::Ok)
+        graphics_ = makeGdiplus<Gdiplus::Graphics>(allocate_, bitmap_.get());
+        if (!graphics_ || graphics_->GetLastStatus() != Gdiplus::Ok) {
             graphics_.reset();
+            bitmap_.reset();
+        }
     }
 
     uint32_t width() override { return bitmap_ ? bitmap_->GetWidth() : 0; }
@@ -283,9 +299,9 @@ public:
         if (!area_ || int32_t(area_->GetWidth()) != width ||
             int32_t(area_->GetHeight()) != height) {
             areaGraphics_.reset();
-            area_ = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
-            if (area_->GetLastStatus() == Gdiplus::Ok)
-                areaGraphics_.reset(Gdiplus::Graphics::FromImage(area_.get()));
+            area_ = makeGdiplus<Gdiplus::Bitmap>(allocate_, width, height, PixelFormat32bppARGB);
+            if (area_ && area_->GetLastStatus() == Gdiplus::Ok)
+                areaGraphics_ = makeGdiplus<Gdiplus::Graphics>(allocate_, area_.get());
             if (!areaGraphics_ || areaGraphics_->GetLastStatus() != Gdiplus::Ok) {
                 areaGraphics_.reset();
                 area_.reset();
@@ -305,6 +321,7 @@ public:
     void* hostImage() override { return static_cast<Gdiplus::Image*>(bitmap_.get()); }
 
 private:
+    GdiplusAllocator allocate_;
     // Each graphics object is declared after its bitmap so that it is deleted before it.
     std::unique_ptr<Gdiplus::Bitmap> bitmap_;
     std::unique_ptr<Gdiplus::Graphics> graphics_;
@@ -314,8 +331,12 @@ private:
 
 }  // namespace
 
+void* gdiplusAlloc(std::size_t bytes) {
+    return Gdiplus::DllExports::GdipAlloc(bytes);
+}
+
 std::unique_ptr<Canvas> GdiGraphics::createCanvas(int32_t width, int32_t height) {
-    return std::make_unique<GdiCanvas>(width, height);
+    return std::make_unique<GdiCanvas>(width, height, allocate_);
 }
 
 std::unique_ptr<Font> GdiGraphics::createFont(const FontBlock& block) {

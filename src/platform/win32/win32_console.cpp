@@ -63,7 +63,9 @@ void Win32ConsoleHost::release() {
     ::FreeConsole();
 }
 
-void Win32ConsoleInput::write(NativeHandle input, const KeyEvent& event) {
+namespace {
+
+INPUT_RECORD keyRecord(const KeyEvent& event) {
     INPUT_RECORD record{};
     record.EventType = KEY_EVENT;
     KEY_EVENT_RECORD& key = record.Event.KeyEvent;
@@ -73,8 +75,33 @@ void Win32ConsoleInput::write(NativeHandle input, const KeyEvent& event) {
     key.wVirtualScanCode = event.virtualScanCode;
     key.uChar.UnicodeChar = static_cast<WCHAR>(event.character);
     key.dwControlKeyState = event.controlKeyState;
+    return record;
+}
+
+}  // namespace
+
+void Win32ConsoleInput::write(NativeHandle input, const KeyEvent& event) {
+    const INPUT_RECORD record = keyRecord(event);
     DWORD written = 0;
     ::WriteConsoleInputW(input, &record, 1, &written);
+}
+
+std::size_t Win32ConsoleInput::writeAll(NativeHandle input, const std::vector<KeyEvent>& events) {
+    std::vector<INPUT_RECORD> records;
+    records.reserve(events.size());
+    for (const KeyEvent& event : events)
+        records.push_back(keyRecord(event));
+    DWORD written = 0;
+    if (records.empty() ||
+        !::WriteConsoleInputW(input, records.data(), DWORD(records.size()), &written)) {
+        return 0;
+    }
+    return written;
+}
+
+uint32_t Win32ConsoleInput::waitingEvents(NativeHandle input) {
+    DWORD count = 0;
+    return ::GetNumberOfConsoleInputEvents(input, &count) ? count : 0;
 }
 
 bool Win32ConsoleInput::processedInput(NativeHandle input) {
@@ -95,12 +122,12 @@ bool Win32ScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
         return false;
     out.windowLeft = csbi.srWindow.Left;
     out.windowTop = csbi.srWindow.Top;
+    out.windowRight = csbi.srWindow.Right;
+    out.windowBottom = csbi.srWindow.Bottom;
     out.cursorX = csbi.dwCursorPosition.X;
     out.cursorY = csbi.dwCursorPosition.Y;
     out.bufferColumns = csbi.dwSize.X;
     out.bufferRows = csbi.dwSize.Y;
-    out.windowColumns = static_cast<int16_t>(csbi.srWindow.Right - csbi.srWindow.Left + 1);
-    out.windowRows = static_cast<int16_t>(csbi.srWindow.Bottom - csbi.srWindow.Top + 1);
     CONSOLE_CURSOR_INFO cursor{};
     out.cursorVisible = !::GetConsoleCursorInfo(output, &cursor) || cursor.bVisible != FALSE;
     return true;

@@ -28,6 +28,8 @@ public:
 class Win32ConsoleInput final : public ConsoleInput {
 public:
     void write(NativeHandle input, const KeyEvent& event) override;
+    std::size_t writeAll(NativeHandle input, const std::vector<KeyEvent>& events) override;
+    uint32_t waitingEvents(NativeHandle input) override;
     bool processedInput(NativeHandle input) override;
     bool raise(ControlSignal signal) override;
 };

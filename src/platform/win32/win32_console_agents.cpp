@@ -3,6 +3,7 @@
 // a copy of memory and no console call; commands are queued and the agent is woken.
 #include "platform/win32/win32_console_agents.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "console/agent_channel.h"
 #include "console/console_host.h"
 #include "console/console_input.h"
+#include "console/console_text.h"
 #include "console/screen_buffer.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_processes.h"
@@ -220,7 +222,8 @@ private:
 class Connection final : public AgentConsole,
                          private ConsoleHost,
                          private ScreenBuffer,
-                         private ConsoleInput {
+                         private ConsoleInput,
+                         private ConsoleText {
 public:
     Connection() : agent_(std::make_unique<AgentProcess>()), snapshot_(new agent::Snapshot) {}
 
@@ -228,6 +231,7 @@ public:
     tideglass::ScreenBuffer& screen() override { return *this; }
     tideglass::ConsoleInput& input() override { return *this; }
     tideglass::Processes& processes() override { return processes_; }
+    tideglass::ConsoleText& text() override { return *this; }
 
 private:
     // ---- console host: the agent already holds its console; releasing it ends the agent.
@@ -296,6 +300,24 @@ private:
 
     // ---- input
     void write(NativeHandle, const KeyEvent& event) override { send(agent::keyCommand(event)); }
+    // As many as the queue takes; the agent writes them into its console as it takes them.
+    std::size_t writeAll(NativeHandle, const std::vector<KeyEvent>& events) override {
+        if (!agent_)
+            return 0;
+        std::size_t taken = 0;
+        while (taken < events.size() &&
+               agent::push(agent_->block(), agent::keyCommand(events[taken])))
+            ++taken;
+        agent_->wake();
+        return taken;
+    }
+    // Those still queued for the agent, and those its console held when it last wrote keys.
+    uint32_t waitingEvents(NativeHandle) override {
+        if (!agent_)
+            return 0;
+        const agent::Block& block = agent_->block();
+        return block.head.load() - block.tail.load() + block.consoleWaiting.load();
+    }
     // Asked only when a key that can be a signal is typed.
     bool processedInput(NativeHandle) override {
         if (!agentRunning() || !agent_->request(agent::RequestKind::InputMode))
@@ -323,6 +345,24 @@ private:
     void send(const agent::Command& c) {
         if (agent_)
             agent_->send(c);
+    }
+
+    // ---- console text: the rows as the agent last published them
+    std::vector<std::u16string> readRows(NativeHandle, int32_t left, int32_t top, int32_t columns,
+                                         int32_t rows) override {
+        std::vector<std::u16string> text;
+        if (!agent_ || snapshot_->sequence == 0 || columns <= 0 || rows <= 0 ||
+            uint64_t(columns) * uint64_t(rows) > agent::kMaxCells)
+            return text;
+        std::u16string cells(size_t(columns) * size_t(rows), kBlankCharacter);
+        agent::copyRectangle(*snapshot_, left, top, columns, rows, cells.data(), nullptr);
+        for (int32_t r = 0; r < rows; ++r) {
+            std::u16string row = cells.substr(size_t(r) * size_t(columns), size_t(columns));
+            // The second cell of a two-cell character holds no text of its own.
+            row.erase(std::remove(row.begin(), row.end(), kWideTrail), row.end());
+            text.push_back(std::move(row));
+        }
+        return text;
     }
 
     // ---- processes: polled, ended and closed here (the agent hands over the child's handles);

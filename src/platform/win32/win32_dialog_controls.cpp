@@ -46,12 +46,12 @@ bool Win32DialogControls::isChecked(int id) {
     return IsDlgButtonChecked(page_, id) == BST_CHECKED;
 }
 
-void Win32DialogControls::setLink(Configurable* target) {
-    SetPropA(page_, kPageLinkProperty, static_cast<HANDLE>(target));
+void Win32DialogControls::setLink(DeskletToken target) {
+    SetPropA(page_, kPageLinkProperty, reinterpret_cast<HANDLE>(target));
 }
 
-Configurable* Win32DialogControls::link() {
-    return static_cast<Configurable*>(GetPropA(page_, kPageLinkProperty));
+DeskletToken Win32DialogControls::link() {
+    return reinterpret_cast<DeskletToken>(GetPropA(page_, kPageLinkProperty));
 }
 
 void Win32DialogControls::removeLink() {

@@ -20,8 +20,8 @@ public:
     std::optional<uint32_t> getUnsigned(int id) override;
     void setChecked(int id, bool checked) override;
     bool isChecked(int id) override;
-    void setLink(Configurable* target) override;
-    Configurable* link() override;
+    void setLink(DeskletToken target) override;
+    DeskletToken link() override;
     void removeLink() override;
 
 private:

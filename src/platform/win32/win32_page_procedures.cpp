@@ -16,9 +16,9 @@
 namespace tideglass::win32 {
 namespace {
 
-Configurable* pageTarget(LPARAM initParam) {
+DeskletToken pageTarget(LPARAM initParam) {
     const auto* record = reinterpret_cast<const PROPSHEETPAGEA*>(initParam);
-    return record ? reinterpret_cast<Configurable*>(record->lParam) : nullptr;
+    return record ? static_cast<DeskletToken>(record->lParam) : 0;
 }
 
 bool isApply(LPARAM lParam) {

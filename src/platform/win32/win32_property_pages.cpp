@@ -22,7 +22,7 @@ static_assert(kFontAndColorsTemplate == IDD_FONT_AND_COLORS);
 
 }  // namespace
 
-void* Win32PropertyPages::create(InstanceHandle instance, PageKind kind, Configurable* target) {
+void* Win32PropertyPages::create(InstanceHandle instance, PageKind kind, DeskletToken target) {
     const bool console = kind == PageKind::ConsoleSettings;
     PROPSHEETPAGEA page{};
     page.dwSize = kPageRecordSize;
@@ -32,7 +32,7 @@ void* Win32PropertyPages::create(InstanceHandle instance, PageKind kind, Configu
         MAKEINTRESOURCEA(console ? kConsoleSettingsTemplate : kFontAndColorsTemplate);
     page.pszTitle = console ? kConsoleSettingsTitle : kFontAndColorsTitle;
     page.pfnDlgProc = console ? consoleSettingsPageProc : fontAndColorsPageProc;
-    page.lParam = reinterpret_cast<LPARAM>(target);
+    page.lParam = static_cast<LPARAM>(target);
     return CreatePropertySheetPageA(&page);
 }
 

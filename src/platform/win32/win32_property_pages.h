@@ -8,7 +8,7 @@ namespace tideglass::win32 {
 
 class Win32PropertyPages : public PropertyPages {
 public:
-    void* create(InstanceHandle instance, PageKind kind, Configurable* target) override;
+    void* create(InstanceHandle instance, PageKind kind, DeskletToken target) override;
 };
 
 }  // namespace tideglass::win32

@@ -21,4 +21,14 @@ void Win32UserInterface::postMessage(WindowHandle window, uint32_t message, uint
     PostMessageA(static_cast<HWND>(window), message, wParam, lParam);
 }
 
+bool Win32UserInterface::onWindowThread(WindowHandle window) {
+    return GetWindowThreadProcessId(static_cast<HWND>(window), nullptr) == GetCurrentThreadId();
+}
+
+// Registered by name, so it cannot clash with a message the host defines for its own window.
+uint32_t Win32UserInterface::privateMessage() {
+    static const UINT message = RegisterWindowMessageA("Tideglass.WidgetThreadWork");
+    return message;
+}
+
 }  // namespace tideglass::win32

@@ -12,6 +12,8 @@ public:
     void killTimer(WindowHandle window, uintptr_t id) override;
     void postMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
                      intptr_t lParam) override;
+    bool onWindowThread(WindowHandle window) override;
+    uint32_t privateMessage() override;
 };
 
 }  // namespace tideglass::win32

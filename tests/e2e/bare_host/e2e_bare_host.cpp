@@ -151,7 +151,10 @@ TEST_F(BareHost, PagesAreCreatedAndZeroReturnedWithoutDeskletAddPropertySheet) {
         EXPECT_EQ(page.templateId, templates[i]);
         EXPECT_EQ(page.title, titles[i]);
         EXPECT_TRUE(page.hasProcedure);
-        EXPECT_EQ(page.desklet, reinterpret_cast<LPARAM>(gDesklet));
+        // The desklet's token for its pages (never its address, which a later desklet can get).
+        EXPECT_NE(page.desklet, 0);
+        EXPECT_NE(page.desklet, reinterpret_cast<LPARAM>(gDesklet));
+        EXPECT_EQ(page.desklet, gPages[0].desklet);
     }
 
     // The widget goes on drawing: an activation redraws and hands the overlay over at once.

@@ -180,6 +180,53 @@ bool processRunning(DWORD pid) {
     return running;
 }
 
+std::wstring clipboardText(HWND owner) {
+    std::wstring text;
+    if (!OpenClipboard(owner))
+        return text;
+    if (HGLOBAL memory = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(memory))) {
+            text = data;
+            GlobalUnlock(memory);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool setClipboardText(HWND owner, const std::wstring& text) {
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr)
+        return false;
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    const bool set = OpenClipboard(owner) && EmptyClipboard() &&
+                     SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!set)
+        GlobalFree(memory);
+    return set;
+}
+
+std::vector<std::wstring> consoleRowsAt(SHORT left, SHORT top, SHORT columns, SHORT rows) {
+    std::vector<std::wstring> text;
+    HANDLE out =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return text;
+    for (SHORT y = top; y < top + rows; ++y) {
+        std::wstring row(size_t(columns), L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(out, &row[0], DWORD(columns), COORD{left, y}, &read);
+        row.resize(read);
+        text.push_back(row);
+    }
+    CloseHandle(out);
+    return text;
+}
+
 std::string tempFile(const std::string& name) {
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);

@@ -73,6 +73,13 @@ bool processRunning(DWORD pid);
 // Every running process started by `root` and by those it started, with its image name.
 std::map<DWORD, std::string> descendants(DWORD root);
 
+// The clipboard's Unicode text, and replacing it (opened for `owner`).
+std::wstring clipboardText(HWND owner);
+bool setClipboardText(HWND owner, const std::wstring& text);
+
+// The rows of a rectangle of the console's buffer, read in UTF-16.
+std::vector<std::wstring> consoleRowsAt(SHORT left, SHORT top, SHORT columns, SHORT rows);
+
 // A fresh file path in the temporary folder (deleted if it existed).
 std::string tempFile(const std::string& name);
 std::string readIniValue(const std::string& file, const std::string& section,

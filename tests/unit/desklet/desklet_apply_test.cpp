@@ -77,6 +77,32 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagsRow{"All", kAllChanges, true, true, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A page on another thread: the settings change at once, the rest waits for the widget's thread,
+// and what two applies ask for meanwhile is made together.
+TEST_F(DeskletTest, ApplyFromAnotherThreadIsFinishedOnTheWidgetsThread) {
+    auto desklet = create();
+    Settings copy = desklet->currentSettings();
+    copy.integer(keys::kPollInterval) = 40;
+    host.calls.clear();
+    ui.timers.clear();
+    ui.onWidgetThread = false;
+    desklet->applyConfiguration(copy, kPollIntervalChange);
+    desklet->applyConfiguration(copy, kRenderingChange);
+    EXPECT_EQ(desklet->currentSettings().integers.at(keys::kPollInterval), 40);
+    EXPECT_TRUE(ui.timers.empty());
+    EXPECT_TRUE(host.calls.empty());
+    ASSERT_EQ(ui.posted.size(), 1u);
+    EXPECT_EQ(ui.posted[0].window, widget);
+
+    ui.onWidgetThread = true;
+    desklet->processMessage(ui.posted[0].message, 0, 0);
+    ASSERT_EQ(ui.timers.size(), 1u);
+    EXPECT_EQ(ui.timers[0].periodMs, 40u);
+    EXPECT_EQ(host.names(), (std::vector<std::string>{"setImageOverlay", "setSize"}));
+    desklet->processMessage(ui.posted[0].message, 0, 0);
+    EXPECT_EQ(ui.timers.size(), 1u) << "nothing is left waiting";
+}
+
 // The timer runs between 15 ms and a minute whatever is stored; the setting keeps its value.
 TEST_F(DeskletTest, PollIntervalOutsideTheBoundsIsUsedClamped) {
     const std::pair<int32_t, uint32_t> rows[] = {

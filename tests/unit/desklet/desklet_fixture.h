@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desklet/desklet.h"
+#include "fakes/fake_clipboard.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_console_agents.h"
 #include "fakes/fake_host.h"
@@ -92,9 +93,11 @@ protected:
     fakes::FakeLockFactory locks;
     fakes::FakeConsoleInput input;
     fakes::FakeKeyboard keyboard;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeConsoleText text{screen};
     fakes::FakeConsoleAgents agents;
-    Platform platform{console,  screen, processes, ui,       host,  profile,
-                      graphics, locks,  input,     keyboard, agents};
+    Platform platform{console,  screen, processes, ui,       host,      profile,
+                      graphics, locks,  input,     keyboard, clipboard, text, agents};
 };
 
 }  // namespace tideglass::desklet_test

@@ -134,8 +134,8 @@ TEST_F(DeskletTest, RunningChildIsLeftAloneByTicks) {
 TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
     for (bool pollFails : {false, true}) {
         fakes::FakeProcesses local;
-        Platform p{console,  screen, local, ui,       host,  profile,
-                   graphics, locks,  input, keyboard, agents};
+        Platform p{console,  screen, local, ui,       host,      profile,
+                   graphics, locks,  input, keyboard, clipboard, text, agents};
         auto desklet = std::make_unique<Desklet>(p, instance, widget);
         const ProcessRecord old = local.creations[0].record;
         if (pollFails) {

@@ -70,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
     T{"ShiftInsert", kDn, 0x2D, 0x01520001, {kLShift}, {}, {true, 1, 0x2D, 0x52, 0, kShiftPressed | kEnhancedKey}},
     T{"KeyUp", kUp, 'A', 0xC01E0001, {}, {}, {false, 1, 'A', 0x1E, u'a', 0}},
     T{"SysKeyUp", kSysUp, 'X', 0xE02D0001, {kLAlt}, {}, {false, 1, 'X', 0x2D, u'x', kLeftAltPressed}},
-    T{"Repeated", kDn, 'A', 0x401E0005, {}, {}, {true, 5, 'A', 0x1E, u'a', 0}}),
+    T{"Repeated", kDn, 'A', 0x401E0005, {}, {}, {true, 5, 'A', 0x1E, u'a', 0}},
+    T{"PacketCarriesItsCharacter", kDn, 0xE7, 0x00E90001, {kLShift}, {}, {true, 1, 0xE7, 0, 0xE9, kShiftPressed}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Stroke {

@@ -16,7 +16,7 @@ namespace {
 
 class ConsoleSettingsPageTest : public ::testing::Test {
 protected:
-    void openPage() { page.open(&desklet); }
+    void openPage() { page.open(desklet.token); }
 
     fakes::FakeConfigurable desklet;
     fakes::FakeDialog dialog;
@@ -163,7 +163,7 @@ TEST_F(ConsoleSettingsPageTest, EachApplyComparesAgainstTheSettingsOfThatMoment)
 }
 
 TEST_F(ConsoleSettingsPageTest, WithoutLinkNothingHappens) {
-    page.open(nullptr);
+    page.open(0);
     EXPECT_TRUE(dialog.written.empty());
     page.apply();
     EXPECT_TRUE(desklet.applies.empty());
@@ -172,13 +172,22 @@ TEST_F(ConsoleSettingsPageTest, WithoutLinkNothingHappens) {
 
 // A sheet left open after the host destroyed the widget.
 TEST_F(ConsoleSettingsPageTest, PageOfADestroyedDeskletDoesNothing) {
-    page.open(&desklet);
+    page.open(desklet.token);
     desklet.kill();
     page.apply();
     dialog.written.clear();
-    page.open(&desklet);
+    page.open(desklet.token);
     EXPECT_TRUE(desklet.applies.empty());
     EXPECT_TRUE(dialog.written.empty());
+}
+
+// The host can build its next widget at the address the destroyed one had.
+TEST_F(ConsoleSettingsPageTest, PageOfADestroyedDeskletLeavesANewOneAtItsAddressAlone) {
+    openPage();
+    desklet.kill();
+    desklet.revive();
+    page.apply();
+    EXPECT_TRUE(desklet.applies.empty());
 }
 
 TEST_F(ConsoleSettingsPageTest, DestroyRemovesTheLink) {

@@ -17,7 +17,7 @@ namespace {
 
 class FontAndColorsPageTest : public ::testing::Test {
 protected:
-    void openPage() { page.open(&desklet); }
+    void openPage() { page.open(desklet.token); }
     int32_t background() { return desklet.settings.integer(keys::kBackgroundColor); }
 
     fakes::FakeConfigurable desklet;

@@ -29,14 +29,14 @@ const char kConsoleTaken[] =
 
 class RecordingPages : public PropertyPages {
 public:
-    void* create(InstanceHandle instance, PageKind kind, Configurable* target) override {
+    void* create(InstanceHandle instance, PageKind kind, DeskletToken target) override {
         created.push_back({instance, kind, target});
         return reinterpret_cast<void*>(0x1000 + created.size());
     }
     struct Page {
         InstanceHandle instance;
         PageKind kind;
-        Configurable* target;
+        DeskletToken target;
     };
     std::vector<Page> created;
 };
@@ -89,8 +89,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console,  screen, processes, ui,       host,  saved,
-                         graphics, locks,  input,     keyboard, agents};
+    Platform withProfile{console,  screen, processes, ui,       host,      saved,
+                         graphics, locks,  input,     keyboard, clipboard, text, agents};
     struct Case {
         const char* file;
         const char* section;
@@ -158,8 +158,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console,  screen, processes, oddUi,    host,  profile,
-                 graphics, locks,  input,     keyboard, agents};
+    Platform odd{console,  screen, processes, oddUi,    host,      profile,
+                 graphics, locks,  input,     keyboard, clipboard, text, agents};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
@@ -168,8 +168,8 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
 
 TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     BoxlessUserInterface boxless;
-    Platform failing{console,  screen, processes, boxless,  host,  profile,
-                     graphics, locks,  input,     keyboard, agents};
+    Platform failing{console,  screen, processes, boxless,  host,      profile,
+                     graphics, locks,  input,     keyboard, clipboard, text, agents};
     boxless.timerFails = true;
     EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
     EXPECT_EQ(host.names().back(), "remove");
@@ -229,11 +229,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PluginEntry, APageInUseKeepsADestroyedDeskletUntilItIsDone) {
     Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
     {
-        HeldDesklet page(desklet);
+        HeldDesklet page(desklet->pageToken());
         ASSERT_TRUE(page);
         destroyDesklet(platform, desklet);
         EXPECT_TRUE(console.allocated);
-        EXPECT_FALSE(HeldDesklet(desklet)) << "no page finds it any more";
+        EXPECT_FALSE(HeldDesklet(desklet->pageToken())) << "no page finds it any more";
     }
     EXPECT_FALSE(console.allocated);
 }
@@ -262,7 +262,7 @@ TEST_F(PluginEntry, PagesReachTheHostInOrderWithTheDeskletAsParameter) {
     EXPECT_EQ(pages.created[1].kind, PageKind::FontAndColors);
     for (const auto& page : pages.created) {
         EXPECT_EQ(page.instance, instance);
-        EXPECT_EQ(page.target, desklet.get());
+        EXPECT_EQ(page.target, desklet->pageToken());
     }
     ASSERT_EQ(host.calls.size(), 2u);
     EXPECT_EQ(host.calls[0].pointer, reinterpret_cast<void*>(0x1001));

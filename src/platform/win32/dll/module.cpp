@@ -2,6 +2,7 @@
 
 #include "platform/win32/gdi_graphics.h"
 #include "platform/win32/host_table.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_console_agents.h"
 #include "platform/win32/win32_keyboard.h"
@@ -26,10 +27,12 @@ const Platform& modulePlatform() {
     static Win32LockFactory locks;
     static Win32ConsoleInput input;
     static Win32Keyboard keyboard;
+    static Win32Clipboard clipboard;
+    static Win32ConsoleText text;
     static Win32ConsoleAgents agents;
     static const Platform platform{console, screen,   processes, moduleUserInterface(),
                                    host,    profile,  graphics,  locks,
-                                   input,   keyboard, agents};
+                                   input,   keyboard, clipboard, text, agents};
     return platform;
 }
 
