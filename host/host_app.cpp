@@ -2,6 +2,7 @@
 
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -15,6 +16,12 @@ namespace host {
 namespace {
 
 constexpr LONG kWidgetGap = 8;
+
+// The widgets of this process that have started and not yet ended.
+std::vector<HostApp*>& liveApps() {
+    static std::vector<HostApp*> apps;
+    return apps;
+}
 
 // Where a new widget of `self`'s size can stand from `start` on without covering another
 // Tideglass widget (of this or another host process): below the one in the way, and in the next
@@ -65,7 +72,7 @@ HostApp::~HostApp() {
         exit(exitCode_);
 }
 
-bool HostApp::start() {
+bool HostApp::start(bool trayIcon) {
     Placement placement = ini_.loadPlacement();
     // A place saved on a screen that is no longer there would leave the widget out of reach.
     if (MonitorFromPoint(placement.position, MONITOR_DEFAULTTONULL) == nullptr)
@@ -90,10 +97,21 @@ bool HostApp::start() {
         return false;
     }
 
+    // The host functions reach each widget of the process through its window.
+    liveApps().push_back(this);
     HostRecorder& recorder = HostRecorder::instance();
-    recorder.onOverlay = [this](Gdiplus::Image* image) { window_.present(image); };
-    recorder.onSetSize = [this](HWND, SIZE size) { window_.resize(size); };
-    recorder.onRemove = [this](HWND) { removed_ = true; };
+    recorder.onOverlay = [](HWND window, Gdiplus::Image* image) {
+        if (HostApp* app = ofWindow(window))
+            app->window_.present(image);
+    };
+    recorder.onSetSize = [](HWND window, SIZE size) {
+        if (HostApp* app = ofWindow(window))
+            app->window_.resize(size);
+    };
+    recorder.onRemove = [](HWND window) {
+        if (HostApp* app = ofWindow(window))
+            app->removed_ = true;
+    };
 
     // A widget saved before gets its file and section back; a new one starts with defaults.
     const bool saved = ini_.hasWidgetSection();
@@ -110,8 +128,16 @@ bool HostApp::start() {
         savePlacement();
     }
     window_.show();
-    window_.addTrayIcon();
+    if (trayIcon)
+        window_.addTrayIcon();
     return true;
+}
+
+HostApp* HostApp::ofWindow(HWND window) {
+    for (HostApp* app : liveApps())
+        if (app->window_.handle() == window)
+            return app;
+    return nullptr;
 }
 
 void HostApp::save() {
@@ -135,17 +161,21 @@ void HostApp::exit(int exitCode) {
         return;
     if (exitCode == 0)
         save();
-    HostRecorder& recorder = HostRecorder::instance();
-    recorder.onOverlay = nullptr;
-    recorder.onSetSize = nullptr;
-    recorder.onRemove = nullptr;
     if (desklet_ != nullptr) {
         void* desklet = desklet_;
         desklet_ = nullptr;
         plugin_.entry().OnDestroy(desklet, window_.handle());
     }
-    // The plug-in's images are gone with it.
-    recorder.clear();
+    std::vector<HostApp*>& apps = liveApps();
+    apps.erase(std::remove(apps.begin(), apps.end(), this), apps.end());
+    if (apps.empty()) {
+        HostRecorder& recorder = HostRecorder::instance();
+        recorder.onOverlay = nullptr;
+        recorder.onSetSize = nullptr;
+        recorder.onRemove = nullptr;
+        // The plug-in's images are gone with the last widget.
+        recorder.clear();
+    }
     window_.destroy();
     exitCode_ = exitCode;
     finished_ = true;
@@ -169,8 +199,15 @@ void HostApp::command(WPARAM id) {
         case kSaveNow:
             save();
             break;
+        case kNewWidget:
+            if (onNewWidget)
+                onNewWidget();
+            break;
         case kExit:
-            exit();
+            if (onExitAll)
+                onExitAll();
+            else
+                exit();
             break;
         default:
             break;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "host_ini.h"
@@ -22,13 +23,22 @@ public:
     HostApp& operator=(const HostApp&) = delete;
 
     // Creates the window and the desklet object; false when the plug-in refused or removed it.
-    bool start();
+    // The first widget of the process also puts its menu in the notification area.
+    bool start(bool trayIcon = true);
     // Writes the plug-in's section (OnSave) and the host's own keys.
     void save();
     // Saves, destroys the desklet and the window; the process then ends with `exitCode`.
     void exit(int exitCode = 0);
 
     bool finished() const { return finished_; }
+    // Ends the widget if the plug-in removed it.
+    void checkRemoved();
+    const HostIni& ini() const { return ini_; }
+
+    // What the menu's "New widget" and "Exit" ask of the process (Exit alone ends this widget
+    // when unset).
+    std::function<void()> onNewWidget;
+    std::function<void()> onExitAll;
     int exitCode() const { return exitCode_; }
     HWND window() const { return window_.handle(); }
 
@@ -43,7 +53,7 @@ public:
 private:
     void savePlacement();
     void command(WPARAM id);
-    void checkRemoved();
+    static HostApp* ofWindow(HWND window);
 
     const PluginLibrary& plugin_;
     HostIni ini_;

@@ -21,6 +21,7 @@ WPARAM showWidgetMenu(HWND owner, POINT screen, bool onTop) {
     AppendMenuW(menu, MF_STRING | (onTop ? MF_CHECKED : MF_UNCHECKED), kAlwaysOnTop,
                 L"Always on &top");
     AppendMenuW(menu, MF_STRING, kSaveNow, L"&Save now");
+    AppendMenuW(menu, MF_STRING, kNewWidget, L"Ne&w widget");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kExit, L"E&xit");
     // The owner must be the foreground window, or the menu does not close when clicked away.

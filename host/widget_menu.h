@@ -15,6 +15,7 @@ enum MenuCommand : WPARAM {
     kExit = 104,
     kPaste = 105,
     kCopyText = 106,
+    kNewWidget = 107,
 };
 
 extern const char kSheetCaption[];

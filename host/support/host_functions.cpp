@@ -90,7 +90,7 @@ void noteOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete) {
         ++recorder.overlayCount_;
     }
     if (recorder.onOverlay)
-        recorder.onOverlay(image);
+        recorder.onOverlay(window, image);
 }
 
 }  // namespace host

@@ -43,7 +43,7 @@ public:
 
     // Called on each overlay the plug-in hands over (width and height read through the image's
     // own methods, as a real host would).
-    std::function<void(Gdiplus::Image*)> onOverlay;
+    std::function<void(HWND, Gdiplus::Image*)> onOverlay;
     std::function<INT_PTR(HWND, HPROPSHEETPAGE)> onAddPropertySheet;
     std::function<void(HWND, SIZE)> onSetSize;
     std::function<void(HWND)> onRemove;

@@ -28,6 +28,7 @@ namespace {
 constexpr WPARAM kConfigure = 101;
 constexpr WPARAM kAlwaysOnTop = 102;
 constexpr WPARAM kExit = 104;
+constexpr WPARAM kNewWidget = 107;
 constexpr DWORD kTimeoutMs = 20000;
 
 std::string fileText(const std::string& path) {
@@ -87,21 +88,21 @@ public:
 
     // The host's widget window once the plug-in has sized it (null when the time is up).
     HWND findWidget(DWORD timeoutMs = kTimeoutMs) const {
-        HWND found = nullptr;
-        host::pumpUntil(
-            [&] {
-                found = nullptr;
-                HWND window = nullptr;
-                while ((window = FindWindowExA(nullptr, window, "TideglassHostWidget", nullptr))) {
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    RECT rect{};
-                    if (owner == id() && GetWindowRect(window, &rect) && rect.right - rect.left > 1)
-                        found = window;
-                }
-                return found != nullptr;
-            },
-            timeoutMs);
+        std::vector<HWND> found;
+        host::pumpUntil([&] { return !(found = widgets()).empty(); }, timeoutMs);
+        return found.empty() ? nullptr : found.back();
+    }
+    // The host's widget windows that the plug-in has sized and the host shows.
+    std::vector<HWND> widgets() const {
+        std::vector<HWND> found;
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, "TideglassHostWidget", nullptr))) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            RECT rect{};
+            if (owner == id() && GetWindowRect(window, &rect) && rect.right - rect.left > 1)
+                found.push_back(window);
+        }
         return found;
     }
 
@@ -162,6 +163,44 @@ SIZE_T heapBusyBytes() {
         HeapUnlock(heaps[i]);
     }
     return busy;
+}
+
+// "New widget" adds a widget to the same process, in a section of its own, where it covers no
+// other; the next start brings every one of them back.
+TEST(HostApp, NewWidgetsRunInTheSameProcessAndComeBackAtTheNextStart) {
+    const std::string ini = e2e::tempFile("host-several.ini");
+    {
+        HostProcess host("--ini \"" + ini + "\" --section Desk");
+        HWND first = host.findWidget();
+        ASSERT_NE(first, nullptr) << host.output();
+        for (size_t count = 2; count <= 3; ++count) {
+            PostMessageA(first, WM_COMMAND, kNewWidget, 0);
+            ASSERT_TRUE(host::pumpUntil([&] { return host.widgets().size() == count; }, kTimeoutMs))
+                << host.output();
+        }
+        std::vector<HWND> all = host.widgets();
+        host::pumpUntil(
+            [&] {
+                return std::all_of(all.begin(), all.end(),
+                                   [](HWND w) { return IsWindowVisible(w) != FALSE; });
+            },
+            kTimeoutMs);
+        for (size_t i = 0; i < all.size(); ++i) {
+            for (size_t j = i + 1; j < all.size(); ++j) {
+                RECT both{}, a = windowRect(all[i]), b = windowRect(all[j]);
+                EXPECT_FALSE(IntersectRect(&both, &a, &b)) << i << " and " << j;
+            }
+        }
+        PostMessageA(all.front(), WM_COMMAND, kExit, 0);
+        EXPECT_EQ(host.wait(), 0u) << host.output();
+    }
+    const std::string text = fileText(ini);
+    for (const char* section : {"Desk", "Desk 2", "Desk 3"})
+        EXPECT_FALSE(sectionText(text, section).empty()) << section << " in\n" << text;
+
+    HostProcess again("--ini \"" + ini + "\" --section Desk");
+    EXPECT_TRUE(host::pumpUntil([&] { return again.widgets().size() == 3; }, kTimeoutMs))
+        << again.output();
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ class Screen : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(widget.loaded());
-        widget.recorder().onOverlay = [this](Gdiplus::Image* image) {
+        widget.recorder().onOverlay = [this](HWND, Gdiplus::Image* image) {
             auto* bitmap = static_cast<Gdiplus::Bitmap*>(image);
             Picture picture;
             picture.width = bitmap->GetWidth();

@@ -168,7 +168,7 @@ class Sheet : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(widget.loaded());
-        widget.recorder().onOverlay = [this](Gdiplus::Image* image) {
+        widget.recorder().onOverlay = [this](HWND, Gdiplus::Image* image) {
             // The margins are background only: the least opaque of the four corners.
             if (image == nullptr)
                 return;

@@ -46,7 +46,7 @@ class Widget : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(widget.loaded());
-        widget.recorder().onOverlay = [this](Gdiplus::Image* image) {
+        widget.recorder().onOverlay = [this](HWND, Gdiplus::Image* image) {
             pictures.push_back(capture(image));
         };
     }
