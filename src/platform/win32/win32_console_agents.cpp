@@ -439,8 +439,10 @@ private:
         block.commandLine[commandLine.size()] = '\0';
         directory.copy(block.directory, directory.size());
         block.directory[directory.size()] = '\0';
-        if (!agent_->request(agent::RequestKind::StartChild))
+        if (!agent_->request(agent::RequestKind::StartChild)) {
+            endReported_ = true;  // this failure is the report; the next start brings a new agent
             return kAgentEnded;
+        }
         const agent::StartReply reply = block.reply;
         if (reply.error != 0)
             return reply.error;
