@@ -25,14 +25,6 @@ bool sameScreen(const ScreenInfo& a, const ScreenInfo& b) {
            a.windowBottom == b.windowBottom && a.cursorVisible == b.cursorVisible;
 }
 
-struct MappedView {
-    void* view = nullptr;
-    ~MappedView() {
-        if (view)
-            ::UnmapViewOfFile(view);
-    }
-};
-
 class Agent {
 public:
     Agent(agent::Block& block, HANDLE wake, HANDLE reply, HANDLE host)
@@ -279,9 +271,9 @@ int runConsoleAgent(const char* arguments) {
     if (!parseHandles(arguments, handles))
         return 2;
     UniqueKernelHandle mapping(handles[0]), wake(handles[1]), reply(handles[2]), host(handles[3]);
-    MappedView view;
-    view.view = ::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(agent::Block));
-    agent::Block* block = agent::attach(view.view, view.view ? sizeof(agent::Block) : 0);
+    UniqueMappedView view(
+        ::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(agent::Block)));
+    agent::Block* block = agent::attach(view.get(), view ? sizeof(agent::Block) : 0);
     if (block == nullptr)
         return 2;
     Agent agent(*block, wake.get(), reply.get(), host.get());

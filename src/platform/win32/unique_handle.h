@@ -56,6 +56,15 @@ struct KernelHandleTraits {
 };
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// A view of a file mapping (MapViewOfFile).
+struct MappedViewTraits {
+    using pointer = void*;
+    static pointer none() noexcept { return nullptr; }
+    static bool isNone(pointer p) noexcept { return p == nullptr; }
+    static void close(pointer p) noexcept { ::UnmapViewOfFile(p); }
+};
+using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+
 // A buffer the system allocated for the caller (FormatMessage with ALLOCATE_BUFFER).
 struct LocalMemoryTraits {
     using pointer = HLOCAL;

@@ -28,14 +28,6 @@ constexpr DWORD kQuitTimeoutMs = 3000;
 constexpr uint32_t kAgentEnded = 0x20000001;
 constexpr uint32_t kAgentNotStarted = 0x20000002;
 
-struct MappedViewTraits {
-    using pointer = void*;
-    static pointer none() noexcept { return nullptr; }
-    static bool isNone(pointer p) noexcept { return p == nullptr; }
-    static void close(pointer p) noexcept { ::UnmapViewOfFile(p); }
-};
-using UniqueMappedView = UniqueHandle<MappedViewTraits>;
-
 std::wstring moduleFileName() {
     HMODULE module = nullptr;
     ::GetModuleHandleExW(
