@@ -137,7 +137,7 @@ void Desklet::feedPaste() {
     pasteQueue.drop((taken + 1) / 2);
 }
 
-// What the widget shows, read from the console itself in UTF-16 (the grid holds code page bytes).
+// What the widget shows, read from the console itself in UTF-16 at the moment of the copy.
 void Desklet::copyText() {
     std::u16string text;
     {
