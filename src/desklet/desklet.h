@@ -22,6 +22,7 @@
 #include "desklet/key_translator.h"
 #include "desklet/live_desklets.h"
 #include "desklet/lock.h"
+#include "desklet/restart_pacing.h"
 #include "desklet/platform.h"
 #include "platform/handles.h"
 #include "settings/settings.h"
@@ -57,6 +58,7 @@ public:
     void hold() override { ++holds_; }
     void release() override;
 
+    // A start asked for by the configuration: at once, and a failure is always reported.
     void restartChild();
     void saveSettings(const std::string& iniFile, const std::string& iniSection);
 
@@ -83,6 +85,7 @@ private:
     void teardown() noexcept;
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
+    void startChild(bool reportFailure);
     void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
     bool clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void paste();
@@ -121,6 +124,8 @@ private:
     // Pasted text not yet typed (under the lock), and the copy or paste key whose release the
     // program must not get either.
     PasteQueue pasteQueue;
+    // When an ended or unstartable child may be started again (under the lock).
+    RestartPacing restartPacing_;
     uint16_t clipboardKeyDown_ = 0;
 
     // The host's reference until destroy, plus one per step under way.

@@ -7,6 +7,7 @@
 #include "desklet/desklet.h"
 #include "desklet/desklet_hold.h"
 #include "desklet/messages.h"
+#include "desklet/poll_period.h"
 #include "desklet/report_current.h"
 #include "ports/host.h"
 #include "ports/user_interface.h"
@@ -85,15 +86,26 @@ void Desklet::typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lPara
     }
 }
 
-// A failed restart shows its box while the lock is held; childFailed is set by then, so a tick
-// that the box's loop delivers neither retries nor shows a second box.
+// An ended child, or one that could not be started, is started again when the pacing allows:
+// a child that keeps ending at once, or a start that keeps failing, waits longer each time, and
+// the widget says so. A failed start shows its box once, while the lock is held; a tick that the
+// box's loop delivers finds the next start not yet due.
 void Desklet::updateStep() {
     LockGuard hold(*lock);
-    const bool mustStart = !child || child->poll() != WaitResult::Running;
-    if (mustStart && !childFailed)
-        restartChild();
+    const uint64_t now = platform_.ui.tickCount();
+    if (!child || child->poll() != WaitResult::Running) {
+        if (child)
+            restartPacing_.ended(now, pollPeriodMs(settings.integer(keys::kPollInterval)));
+        if (restartPacing_.due(now))
+            startChild(!childFailed);
+    }
     feedPaste();
-    if (renderer && renderer->snapshot(consoleOutput))
+    if (!renderer)
+        return;
+    const uint64_t wait = restartPacing_.noticedWait(platform_.ui.tickCount());
+    const bool noticeChanged =
+        renderer->setNotice(restartNotice(restartPacing_.lastStartFailed(), wait));
+    if (renderer->snapshot(consoleOutput) || noticeChanged)
         present();
 }
 
@@ -157,8 +169,14 @@ void Desklet::present() {
     platform_.host.setImageOverlay(window, renderer->canvas().hostImage());
 }
 
-// The new child is running before the old one is ended; a failed start keeps the old record.
 void Desklet::restartChild() {
+    restartPacing_.reset();
+    startChild(true);
+}
+
+// The new child is running before the old one is ended; a failed start keeps the old record.
+void Desklet::startChild(bool reportFailure) {
+    const uint32_t period = pollPeriodMs(settings.integer(keys::kPollInterval));
     try {
         if (!childGroup)
             childGroup = std::make_unique<ChildGroup>(platform_.processes);
@@ -170,10 +188,14 @@ void Desklet::restartChild() {
             child->terminate();
         child = std::move(fresh);
         childFailed = false;
+        restartPacing_.started(platform_.ui.tickCount());
     } catch (...) {
-        // Set before the box: its message loop may run a tick that must not try again.
+        // Recorded before the box: its message loop may run a tick, which must neither start
+        // at once nor show a second box.
         childFailed = true;
-        reportCurrentException(platform_.ui, kChildStartContext);
+        restartPacing_.failed(platform_.ui.tickCount(), period);
+        if (reportFailure)
+            reportCurrentException(platform_.ui, kChildStartContext);
     }
 }
 

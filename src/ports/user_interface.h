@@ -27,6 +27,8 @@ public:
     virtual bool onWindowThread(WindowHandle window) = 0;
     // A message id of the plug-in's own, the same for every call, that no host gives a meaning.
     virtual uint32_t privateMessage() = 0;
+    // Milliseconds on the clock the timers run by; it only goes forward.
+    virtual uint64_t tickCount() = 0;
 };
 
 }  // namespace tideglass

@@ -280,6 +280,7 @@ void Renderer::draw(bool focused) {
     s.rowsApart.resize(size_t(c.rows), 0);
     if (s.blank) {
         canvas_->clear(clearColor);
+        drawNotice();
         s.painted = false;
         std::fill(changed.begin(), changed.end(), 0);
         return;
@@ -288,8 +289,8 @@ void Renderer::draw(bool focused) {
     const size_t changedCount = size_t(
         std::count_if(changed.begin(), changed.end(), [](uint8_t flag) { return flag != 0; }));
     // Beyond half the rows, one clear and every row costs no more than the bands would.
-    const bool full =
-        !s.painted || focused != s.paintedFocused || changedCount * 2 > changed.size();
+    const bool full = !s.painted || focused != s.paintedFocused ||
+                      changedCount * 2 > changed.size() || !s.notice.empty();
     if (!full && changedCount == 0)
         return;
     const bool cursorShown = focused && s.cursorVisible && s.cursorColumn >= 0 &&
@@ -343,6 +344,7 @@ void Renderer::draw(bool focused) {
         painted = paintRows(canvas_->openText(), all);
         for (int32_t r : rows)
             s.rowsApart[size_t(r)] = rowKeepsToItsCells(frame, r, cursorIn(r), scratch) ? 1 : 0;
+        drawNotice();
     } else {
         for (int32_t r : rows) {
             // Only the changed cells where every cell of the row, as it was and as it is, keeps

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "console/screen_buffer.h"
 #include "render/colors.h"
@@ -97,6 +98,44 @@ CellRect Renderer::visibleCells() const {
     const State& s = *state_;
     return {s.viewLeft, s.viewTop, s.viewLeft + s.config.columns - 1,
             s.viewTop + s.config.rows - 1};
+}
+
+void Renderer::drawNotice() {
+    const State& s = *state_;
+    Canvas& canvas = *canvas_;
+    if (s.notice.empty())
+        return;
+    const RendererConfig& c = s.config;
+    std::unique_ptr<TextContext> text = canvas.openText();
+    if (!text)
+        return;
+    if (s.font)
+        text->selectFont(*s.font);
+    text->setTextAlign(0);
+    const ColorPair colors = rowRunCursorColors(c);
+    text->setTextColor(colors.text);
+    text->setBackgroundColor(colors.background);
+    text->setBackgroundMode(BackgroundMode::Opaque);
+    const float width = cellWidth(s.textWidth, c.columns);
+    const float height = cellHeight(s.textHeight, c.rows);
+    const int32_t count = int32_t(std::min<size_t>(s.notice.size(), size_t(c.columns)));
+    std::vector<int32_t> advances(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        advances[size_t(i)] =
+            cellOffset(s.textOriginX, i + 1, width) - cellOffset(s.textOriginX, i, width);
+    }
+    const int32_t top = cellOffset(s.textOriginY, c.rows - 1, height);
+    const PixelBox band{0, top, int32_t(canvas.width()), cellOffset(s.textOriginY, c.rows, height)};
+    text->textOut(s.textOriginX, top, s.notice.data(), count, advances.data(), band);
+}
+
+bool Renderer::setNotice(const std::u16string& text) {
+    if (text == state_->notice)
+        return false;
+    state_->notice = text;
+    // The whole canvas is painted again: the row under the notice must come back.
+    state_->painted = false;
+    return true;
 }
 
 const std::vector<uint8_t>& Renderer::changedRows() const {

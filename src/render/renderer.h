@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/handles.h"
@@ -28,6 +29,9 @@ public:
     bool snapshot(NativeHandle output);
     // Repaints the whole canvas; the cursor only while `focused`.
     void draw(bool focused);
+    // A line drawn over the grid's last row until it is set empty again, in the cursor's
+    // colours; true when it differs from the one shown.
+    bool setNotice(const std::u16string& text);
     // One flag per grid row, nonzero while the row waits to be repainted.
     const std::vector<uint8_t>& changedRows() const;
 
@@ -36,6 +40,9 @@ public:
     CellRect visibleCells() const;
 
 private:
+    // Draws the notice, if any, over the grid's last row, a character to a cell.
+    void drawNotice();
+
     // Implementation defined in renderer.cpp / snapshot.cpp.
     struct State;
     std::unique_ptr<State> state_;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "render/graphics.h"
@@ -87,6 +88,8 @@ struct Renderer::State {
     bool paintedFocused = false;
     std::vector<uint8_t> rowsApart;
     GlyphTable glyphs;
+    // A line of the widget's own over the last row (empty when none).
+    std::u16string notice;
 };
 
 }  // namespace tideglass

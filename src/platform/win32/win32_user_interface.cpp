@@ -31,4 +31,8 @@ uint32_t Win32UserInterface::privateMessage() {
     return message;
 }
 
+uint64_t Win32UserInterface::tickCount() {
+    return ::GetTickCount64();
+}
+
 }  // namespace tideglass::win32

@@ -14,6 +14,7 @@ public:
                      intptr_t lParam) override;
     bool onWindowThread(WindowHandle window) override;
     uint32_t privateMessage() override;
+    uint64_t tickCount() override;
 };
 
 }  // namespace tideglass::win32

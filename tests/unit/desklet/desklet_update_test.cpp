@@ -105,6 +105,7 @@ TEST_F(DeskletTest, ActivationWithoutRendererOnlyRecordsFocusAndTicksStillRestar
     EXPECT_TRUE(desklet->isFocused());
     EXPECT_EQ(overlays(host), before);
     processes.end(processes.lastProcess());
+    ui.now += 60000;
     desklet->processMessage(kWmTimer, kPollTimerId, 0);
     EXPECT_EQ(processes.creations.size(), 2u);
 }
@@ -134,10 +135,11 @@ TEST_F(DeskletTest, RunningChildIsLeftAloneByTicks) {
 TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
     for (bool pollFails : {false, true}) {
         fakes::FakeProcesses local;
-        Platform p{console,  screen, local, ui,       host,      profile,
-                   graphics, locks,  input, keyboard, clipboard, text, agents};
+        Platform p{console, screen, local,    ui,        host, profile, graphics,
+                   locks,   input,  keyboard, clipboard, text, agents};
         auto desklet = std::make_unique<Desklet>(p, instance, widget);
         const ProcessRecord old = local.creations[0].record;
+        ui.now += 60000;  // a child that ran a while is started again at once
         if (pollFails) {
             local.pollFails = true;
         } else {
@@ -153,25 +155,51 @@ TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
     }
 }
 
-TEST_F(DeskletTest, ChildThatEndsAtOnceIsStartedOnEveryTick) {
-    processes.endsAtOnce = true;
-    auto desklet = create();
-    for (int i = 0; i < 4; ++i)
-        desklet->processMessage(kWmTimer, kPollTimerId, 0);
-    EXPECT_EQ(processes.creations.size(), 5u);
-    EXPECT_TRUE(ui.boxes.empty());
+// Ticks every poll period for 20 s of the clock; returns the clock at each start after the first.
+std::vector<uint64_t> startsOverTwentySeconds(Desklet& desklet, fakes::FakeProcesses& processes,
+                                              fakes::FakeUserInterface& ui) {
+    std::vector<uint64_t> starts;
+    const uint64_t end = ui.now + 20000;
+    for (; ui.now < end; ui.now += 250) {
+        const size_t before = processes.creations.size() + size_t(processes.failedStarts);
+        desklet.processMessage(kWmTimer, kPollTimerId, 0);
+        if (processes.creations.size() + size_t(processes.failedStarts) != before)
+            starts.push_back(ui.now);
+    }
+    return starts;
 }
 
-TEST_F(DeskletTest, FailedStartShowsOneBoxAndLaterTicksDoNotRetry) {
+// The pause doubles from the poll period, so the starts stay few and ever further apart.
+void expectGrowingPauses(const std::vector<uint64_t>& starts) {
+    EXPECT_GE(starts.size(), 4u);
+    EXPECT_LE(starts.size(), 8u);
+    for (size_t i = 2; i < starts.size(); ++i)
+        EXPECT_GE(starts[i] - starts[i - 1], 2 * (starts[i - 1] - starts[i - 2]) - 250) << i;
+}
+
+TEST_F(DeskletTest, ChildThatEndsAtOnceIsStartedAgainAfterGrowingPauses) {
+    processes.endsAtOnce = true;
+    auto desklet = create();
+    expectGrowingPauses(startsOverTwentySeconds(*desklet, processes, ui));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_FALSE(desklet->isChildFailed());
+}
+
+TEST_F(DeskletTest, FailedStartShowsOneBoxAndIsRetriedAfterGrowingPauses) {
     processes.failStartWith = 2;
     auto desklet = create();
-    for (int i = 0; i < 5; ++i)
-        desklet->processMessage(kWmTimer, kPollTimerId, 0);
+    expectGrowingPauses(startsOverTwentySeconds(*desklet, processes, ui));
     desklet->processMessage(kWmKeyDown, 0x41, 0);
-    EXPECT_EQ(processes.failedStarts, 1);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Tideglass Desklet");
     EXPECT_EQ(ui.boxes[0].text, kNotFoundBox);
+    // A transient failure mends itself at the next try, without a word.
+    processes.failStartWith = 0;
+    ui.now += 30000;
+    desklet->processMessage(kWmTimer, kPollTimerId, 0);
+    EXPECT_FALSE(desklet->isChildFailed());
+    EXPECT_TRUE(desklet->hasChild());
+    EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 // The box's modal loop delivers another tick while the first one holds the lock.
@@ -187,6 +215,7 @@ TEST_F(DeskletTest, TickDeliveredWhileTheFailureBoxIsOpenNeitherRetriesNorShowsA
         ++nested;
         desklet->processMessage(kWmTimer, kPollTimerId, 0);
     };
+    ui.now += 60000;
     desklet->processMessage(kWmTimer, kPollTimerId, 0);
     EXPECT_EQ(nested, 1);
     EXPECT_TRUE(flagSetWhenBoxShown);

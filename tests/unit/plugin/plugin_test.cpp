@@ -89,8 +89,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console,  screen, processes, ui,       host,      saved,
-                         graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform withProfile{console, screen, processes, ui,        host, saved, graphics,
+                         locks,   input,  keyboard,  clipboard, text, agents};
     struct Case {
         const char* file;
         const char* section;
@@ -158,8 +158,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console,  screen, processes, oddUi,    host,      profile,
-                 graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform odd{console, screen, processes, oddUi,     host, profile, graphics,
+                 locks,   input,  keyboard,  clipboard, text, agents};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
@@ -168,8 +168,8 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
 
 TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     BoxlessUserInterface boxless;
-    Platform failing{console,  screen, processes, boxless,  host,      profile,
-                     graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform failing{console, screen, processes, boxless,   host, profile, graphics,
+                     locks,   input,  keyboard,  clipboard, text, agents};
     boxless.timerFails = true;
     EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
     EXPECT_EQ(host.names().back(), "remove");
@@ -201,6 +201,7 @@ TEST_P(DestroyFromInsideABox, FreesTheDeskletOnlyAfterTheStep) {
     Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
     ASSERT_NE(desklet, nullptr);
     processes.end(processes.lastProcess());
+    ui.now += 60000;  // the child ran a while: restarted at once
     processes.failStartWith = 2;
     ui.whileBoxOpen = [&] {
         destroyDesklet(platform, desklet);
