@@ -8,10 +8,12 @@
 #include "desklet/poll_period.h"
 #include "desklet/renderer_settings.h"
 #include "desklet/report_current.h"
+#include "ports/error_report.h"
 #include "ports/host.h"
 #include "ports/user_interface.h"
 #include "render/renderer.h"
 #include "settings/keys.h"
+#include "settings/value_text.h"
 
 namespace tideglass {
 
@@ -29,16 +31,45 @@ int16_t toCoordinate(uint32_t value) {
     return static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
+constexpr char kTooLongContext[] = "The setting was not changed";
+
+// A text too long to be saved and read back is refused here, where the user can still see it,
+// rather than lost at the next save: the setting keeps its value, and when that leaves the texts
+// as they were, the child is not restarted for them. Returns the message for the user, if any.
+std::string refuseTooLongTexts(Settings& copy, const Settings& live, ChangeFlags& flags) {
+    std::string message;
+    for (auto& [key, value] : copy.strings) {
+        if (textValueFits(value))
+            continue;
+        const std::string name = key == keys::kChildAppCmdline ? "The command line"
+                                 : key == keys::kChildAppDir   ? "The start directory"
+                                                               : "The setting " + key;
+        message += (message.empty() ? "" : "\n") + name + " is " + std::to_string(value.size()) +
+                   " characters long; a setting keeps at most " +
+                   std::to_string(kLongestTextValue) + ".";
+        const auto kept = live.strings.find(key);
+        value = kept != live.strings.end() ? kept->second : std::string();
+    }
+    if (!message.empty() && copy.strings == live.strings)
+        flags &= ~ChangeFlags(kChildApplicationChange);
+    return message;
+}
+
 }  // namespace
 
 void Desklet::applyConfiguration(const Settings& workingCopy, ChangeFlags flags) {
     if (destroyed_)
         return;
     Hold alive(*this);
+    std::string refused;
     {
         LockGuard hold(*lock);
-        settings = workingCopy;
+        Settings copy = workingCopy;
+        refused = refuseTooLongTexts(copy, settings, flags);
+        settings = std::move(copy);
     }
+    if (!refused.empty())
+        reportError(platform_.ui, kTooLongContext, refused);
     // The host may run its sheet on a thread of its own, but only the widget's thread may set
     // the widget's timer, and the host expects its overlay and size calls from that thread too:
     // the changes are then made there, when the widget's window gets the private message.

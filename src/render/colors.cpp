@@ -96,37 +96,54 @@ bool textAreaFits(int64_t text) {
     return marginsFit(kFallbackMargin, kFallbackMargin, text);
 }
 
+// Both sides fit and the whole bitmap has at most `maxArea` pixels.
+bool layoutFits(int32_t left, int32_t right, int32_t top, int32_t bottom, int64_t width,
+                int64_t height, int64_t maxArea) {
+    if (!marginsFit(left, right, width) || !marginsFit(top, bottom, height))
+        return false;
+    return (int64_t(left) + right + width) * (int64_t(top) + bottom + height) <= maxArea;
+}
+
+bool textFits(int64_t width, int64_t height, int64_t maxArea) {
+    return layoutFits(kFallbackMargin, kFallbackMargin, kFallbackMargin, kFallbackMargin, width,
+                      height, maxArea);
+}
+
 }  // namespace
 
-bool fontRequestFits(const FontBlock& font, int32_t columns, int32_t rows) {
+bool fontRequestFits(const FontBlock& font, int32_t columns, int32_t rows, int64_t maxArea) {
+    // Rotated glyphs never stand in their cells.
+    if (font.escapement != 0 || font.orientation != 0)
+        return false;
     // In 64 bits: the magnitude of INT32_MIN and its product with a row count both fit there.
     const int64_t height = std::abs(int64_t(font.height));
     const int64_t width = std::abs(int64_t(font.width));
-    return textAreaFits(height * rows) && textAreaFits(width * columns);
+    return textFits(width * columns, height * rows, maxArea);
 }
 
-bool measuredTextFits(int32_t measuredWidth, int32_t measuredHeight, int32_t rows) {
-    return measuredWidth > 0 && measuredHeight > 0 && textAreaFits(measuredWidth) &&
-           textAreaFits(int64_t(rows) * measuredHeight);
+bool measuredTextFits(int32_t measuredWidth, int32_t measuredHeight, int32_t columns, int32_t rows,
+                      int64_t maxArea) {
+    return measuredWidth > 0 && measuredHeight >= kLeastCellHeight &&
+           int64_t(measuredWidth) >= int64_t(kLeastCellWidth) * columns &&
+           textFits(measuredWidth, int64_t(rows) * measuredHeight, maxArea);
 }
 
 Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
-                     int32_t measuredHeight) {
+                     int32_t measuredHeight, int64_t maxArea) {
     const int64_t textHeight = int64_t(rows) * measuredHeight;
     if (!textAreaFits(measuredWidth) || !textAreaFits(textHeight)) {
         throw std::runtime_error("the font gives a text area of " + std::to_string(measuredWidth) +
                                  " x " + std::to_string(textHeight) +
                                  " pixels, too large for an overlay bitmap");
     }
-    // Margins that cannot frame the text (stored values at the ends of the 32-bit range, say)
-    // are drawn as the default margins, side by side, so the widget still appears and can be
-    // configured; the settings keep what was stored.
+    // Margins that cannot frame the text (stored values at the ends of the 32-bit range, or
+    // ones that would make a bitmap no machine should have to clear at every draw) are drawn as
+    // the default margins all round, so the widget still appears and can be configured; the
+    // settings keep what was stored.
     int32_t left = c.leftMargin, right = c.rightMargin;
-    if (!marginsFit(left, right, measuredWidth))
-        left = right = kFallbackMargin;
     int32_t top = c.topMargin, bottom = c.bottomMargin;
-    if (!marginsFit(top, bottom, textHeight))
-        top = bottom = kFallbackMargin;
+    if (!layoutFits(left, right, top, bottom, measuredWidth, textHeight, maxArea))
+        left = right = top = bottom = kFallbackMargin;
 
     Layout layout;
     layout.originX = left;

@@ -101,27 +101,41 @@ struct Layout {
 // a huge margin would make a bitmap of gigapixels that every clear has to touch.
 constexpr int32_t kMaxBitmapSide = 16384;
 
-// The settings' default margin, used on a side whose stored margins cannot frame the text.
+// The most pixels an overlay may have wherever the screens are smaller: 64 MB of bitmap. A
+// larger virtual screen allows its own area, so a widget can still cover it all.
+constexpr int64_t kLeastOverlayAreaBound = int64_t(16) * 1024 * 1024;
+constexpr int64_t overlayAreaBound(int64_t virtualScreenArea) {
+    return virtualScreenArea > kLeastOverlayAreaBound ? virtualScreenArea : kLeastOverlayAreaBound;
+}
+
+// The settings' default margin, used all round when the stored margins cannot frame the text.
 constexpr int32_t kFallbackMargin = 8;
 
+// Cells smaller than this are unreadable; a font that gives them is drawn as the default font.
+constexpr int32_t kLeastCellWidth = 4;
+constexpr int32_t kLeastCellHeight = 6;
+
 // Whether a font asked for with this record could make an overlay of columns x rows cells at
-// all: its requested height (character height when negative, cell height when positive) times
-// the rows and its requested average width times the columns, each between the default
-// margins, within kMaxBitmapSide. Asked before the font is made: GDI itself grows slow and
-// memory-hungry with a huge font.
-bool fontRequestFits(const FontBlock& font, int32_t columns, int32_t rows);
+// all: its glyphs upright (no escapement or orientation), its requested height (character
+// height when negative, cell height when positive) times the rows and its requested average
+// width times the columns, between the default margins, within kMaxBitmapSide and `maxArea`.
+// Asked before the font is made: GDI itself grows slow and memory-hungry with a huge font.
+bool fontRequestFits(const FontBlock& font, int32_t columns, int32_t rows,
+                     int64_t maxArea = kLeastOverlayAreaBound);
 
 // Whether a font's measured row of text (`measuredWidth` for all the columns, `measuredHeight`
-// for one row) gives cells of positive size and a text area that fits a bitmap with the default
-// margins. A font for which this is false is drawn as the default font.
-bool measuredTextFits(int32_t measuredWidth, int32_t measuredHeight, int32_t rows);
+// for one row) gives readable cells (at least kLeastCellWidth x kLeastCellHeight) and a text
+// area that fits a bitmap with the default margins. A font for which this is false is drawn as
+// the default font.
+bool measuredTextFits(int32_t measuredWidth, int32_t measuredHeight, int32_t columns, int32_t rows,
+                      int64_t maxArea = kLeastOverlayAreaBound);
 
-// Bitmap = margins + measured text. Where the two margins of a side do not make a bitmap of
-// positive size up to kMaxBitmapSide with the text on it, that side is laid out with
-// kFallbackMargin. Throws std::runtime_error when the text alone is too large for a bitmap (huge
-// fonts).
+// Bitmap = margins + measured text. Where the stored margins do not make a bitmap whose sides
+// are positive and at most kMaxBitmapSide, and whose area is at most `maxArea`, with the text
+// on it, all four sides are laid out with kFallbackMargin. Throws std::runtime_error when the
+// text alone is too large for a bitmap (huge fonts).
 Layout computeLayout(const RendererConfig& c, int32_t rows, int32_t measuredWidth,
-                     int32_t measuredHeight);
+                     int32_t measuredHeight, int64_t maxArea = kLeastOverlayAreaBound);
 
 // Cell width and height as 32-bit floats, as the drawing uses them.
 float cellWidth(int32_t textWidth, int32_t columns);

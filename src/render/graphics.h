@@ -102,6 +102,8 @@ public:
     virtual std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) = 0;
     virtual std::unique_ptr<Font> createFont(const FontBlock& block) = 0;  // null on failure
     virtual std::unique_ptr<Font> stockOemFixedFont() = 0;
+    // The pixels of all the screens' bounding box together; 0 when it cannot be had.
+    virtual int64_t virtualScreenArea() = 0;
 };
 
 }  // namespace tideglass

@@ -43,35 +43,41 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
 
     // The font is measured on a throw-away canvas: the overlay's size depends on the result.
     std::unique_ptr<Canvas> scratch = graphics.createCanvas(kScratchCanvasSize, kScratchCanvasSize);
+    const int64_t maxArea = overlayAreaBound(graphics.virtualScreenArea());
 
-    // A font that could never give an overlay of the allowed size, or whose cells measure
-    // nothing, is drawn as the default font, so the widget still appears and can be configured;
-    // the settings keep what was stored. A request too large is refused before it is made.
-    bool defaultFont =
-        !config.font.hasFaceName() || !fontRequestFits(config.font, grid.columns, grid.rows);
+    // A font that could never give an overlay of the allowed size, whose glyphs would be
+    // rotated, or whose cells measure too small to read, is drawn as the default font, so the
+    // widget still appears and can be configured; the settings keep what was stored. A request
+    // too large is refused before it is made.
+    bool defaultFont = !config.font.hasFaceName() ||
+                       !fontRequestFits(config.font, grid.columns, grid.rows, maxArea);
     TextExtent extent;
     if (!defaultFont) {
         s.font = graphics.createFont(config.font);
         extent = measureRow(scratch.get(), s.font.get(), grid.columns);
-        defaultFont = !measuredTextFits(extent.width, extent.height, grid.rows);
+        defaultFont =
+            !measuredTextFits(extent.width, extent.height, grid.columns, grid.rows, maxArea);
     }
-    if (defaultFont) {
+    auto useDefaultFont = [&] {
         s.font = graphics.stockOemFixedFont();
         extent = measureRow(scratch.get(), s.font.get(), grid.columns);
-    }
-    // The console's output code page follows the font as it always has (programs may read it),
-    // though the widget reads the console's characters as UTF-16 whatever the code page.
-    const uint32_t codePage = defaultFont || config.font.charSet == kOemCharset
-                                  ? screen.oemCodePage()
-                                  : screen.ansiCodePage();
-
-    const Layout layout = computeLayout(s.config, grid.rows, extent.width, extent.height);
-    s.textOriginX = layout.originX;
-    s.textOriginY = layout.originY;
-    s.textWidth = layout.textWidth;
-    s.textHeight = layout.textHeight;
-
+    };
+    if (defaultFont)
+        useDefaultFont();
+    Layout layout = computeLayout(s.config, grid.rows, extent.width, extent.height, maxArea);
     canvas_ = graphics.createCanvas(layout.bitmapWidth, layout.bitmapHeight);
+    // A bitmap the system cannot give (a 32-bit process short of address space) is tried once
+    // more at the smallest size the settings allow, so the widget still appears.
+    if (!canvas_ || !canvas_->hostImage()) {
+        canvas_.reset();
+        defaultFont = true;
+        useDefaultFont();
+        RendererConfig smallest = s.config;
+        smallest.leftMargin = smallest.rightMargin = kFallbackMargin;
+        smallest.topMargin = smallest.bottomMargin = kFallbackMargin;
+        layout = computeLayout(smallest, grid.rows, extent.width, extent.height, maxArea);
+        canvas_ = graphics.createCanvas(layout.bitmapWidth, layout.bitmapHeight);
+    }
     // Handing the host a null image would leave it without an overlay it can ever show; the
     // caller keeps the previous renderer instead.
     if (!canvas_ || !canvas_->hostImage()) {
@@ -79,6 +85,15 @@ Renderer::Renderer(const RendererConfig& config, Graphics& graphics, ScreenBuffe
                                  std::to_string(layout.bitmapWidth) + " x " +
                                  std::to_string(layout.bitmapHeight) + " pixels");
     }
+    s.textOriginX = layout.originX;
+    s.textOriginY = layout.originY;
+    s.textWidth = layout.textWidth;
+    s.textHeight = layout.textHeight;
+    // The console's output code page follows the font as it always has (programs may read it),
+    // though the widget reads the console's characters as UTF-16 whatever the code page.
+    const uint32_t codePage = defaultFont || config.font.charSet == kOemCharset
+                                  ? screen.oemCodePage()
+                                  : screen.ansiCodePage();
 
     s.characters.assign(s.cellCount, u' ');
     s.incomingCharacters.assign(s.cellCount, u' ');

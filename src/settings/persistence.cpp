@@ -7,6 +7,7 @@
 #include "settings/number_text.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
+#include "settings/value_text.h"
 
 namespace tideglass {
 namespace {
@@ -54,7 +55,7 @@ void saveSettingsToProfile(Profile& profile, const Settings& settings, const std
     // Results are not examined: a file that cannot be written is silently left as it was.
     profile.writeStruct(section, keys::kFont, &settings.font, sizeof settings.font, file);
     for (const auto& [key, value] : settings.strings) {
-        profile.writeString(section, key, value, file);
+        profile.writeString(section, key, profileText(value), file);
     }
     for (const auto& [key, value] : settings.integers) {
         profile.writeString(section, key, formatInteger(value), file);

@@ -15,6 +15,7 @@
 #include "settings/keys.h"
 #include "settings/persistence.h"
 #include "settings/settings.h"
+#include "settings/value_text.h"
 
 namespace tideglass {
 namespace {
@@ -195,6 +196,43 @@ TEST_F(ProfileInterchange, DamagedFontNeverReachesTheStore) {
         EXPECT_EQ(std::memcmp(&settings.font, &before, sizeof before), 0) << value.size();
         DeleteFileA(file.c_str());
     }
+}
+
+// Every text a user can type comes back from a save and a load exactly as it was.
+class TextRoundTrip : public ProfileInterchange, public testing::WithParamInterface<std::string> {};
+
+TEST_P(TextRoundTrip, SavedTextLoadsIdentically) {
+    const std::string file = newFile("round-trip.ini");
+    Settings saved;
+    saved.text(keys::kChildAppCmdline) = GetParam();
+    saved.text(keys::kChildAppDir) = GetParam();
+    saveSettingsToProfile(system, saved, file, "W");
+    saveSettingsToProfile(system, saved, file, "W");  // a second save changes nothing
+    Settings loaded;
+    loadSettingsFromProfile(system, loaded, file, "W");
+    EXPECT_EQ(loaded.text(keys::kChildAppCmdline), GetParam()) << bytesOf(file).substr(0, 200);
+    EXPECT_EQ(loaded.text(keys::kChildAppDir), GetParam());
+    Settings portably;
+    loadSettingsFromProfile(portable, portably, file, "W");
+    EXPECT_EQ(portably.strings, loaded.strings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, TextRoundTrip,
+    testing::Values("\"C:\\Program Files\\App\\app.exe\" \"C:\\Users\\me\\my file.txt\"",
+                    "\"C:\\windows\\system32\\cmd.exe\" /k echo \"hi there\"", "\"quoted\"",
+                    "'single'", "\"", "'", "\"\"", "\"a'", " lead", "trail ", "  both  ", "\tTab\t",
+                    "a;b=c", ";x", "=y", "caf\xe9 \x80\xff", std::string(kLongestTextValue, 'L'),
+                    "\"" + std::string(kLongestTextValue - 2, 'Q') + "\"",
+                    " " + std::string(kLongestTextValue - 1, 'S')));
+
+TEST_F(ProfileInterchange, PlainValuesAreWrittenAsTheyAlwaysWere) {
+    const std::string file = newFile("plain.ini");
+    Settings saved;
+    saved.text(keys::kChildAppCmdline) = "cmd.exe /k \"echo hi\"";
+    saveSettingsToProfile(system, saved, file, "W");
+    EXPECT_NE(bytesOf(file).find("\r\nchild-app-cmdline=cmd.exe /k \"echo hi\"\r\n"),
+              std::string::npos);
 }
 
 }  // namespace

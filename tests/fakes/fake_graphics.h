@@ -63,6 +63,7 @@ struct FakeGraphicsState {
     std::vector<std::shared_ptr<FakeCanvasRecord>> canvases;
     std::vector<FontBlock> fontsCreated;
     int stockFontsTaken = 0;
+    int64_t virtualScreenArea = 1280 * 1024;
     std::vector<std::string> log;  // "canvas 128x128", "font Face", "stock font", "release ..."
 };
 
@@ -73,6 +74,7 @@ public:
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
     std::unique_ptr<Font> createFont(const FontBlock& block) override;
     std::unique_ptr<Font> stockOemFixedFont() override;
+    int64_t virtualScreenArea() override { return state_->virtualScreenArea; }
 
     FakeGraphicsState& state() { return *state_; }
     FakeGraphicsState* operator->() { return state_.get(); }

@@ -355,4 +355,9 @@ std::unique_ptr<Font> GdiGraphics::stockOemFixedFont() {
     return std::make_unique<StockFont>(font);
 }
 
+int64_t GdiGraphics::virtualScreenArea() {
+    return int64_t(::GetSystemMetrics(SM_CXVIRTUALSCREEN)) *
+           int64_t(::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
 }  // namespace tideglass::win32

@@ -21,6 +21,7 @@ public:
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
     std::unique_ptr<Font> createFont(const FontBlock& block) override;
     std::unique_ptr<Font> stockOemFixedFont() override;
+    int64_t virtualScreenArea() override;
 
 private:
     GdiplusAllocator allocate_;

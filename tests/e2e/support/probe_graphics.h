@@ -115,6 +115,8 @@ public:
         return real.createFont(block);
     }
 
+    int64_t virtualScreenArea() override { return real.virtualScreenArea(); }
+
     win32::GdiGraphics real;
     Probe probe;
     std::string stockFace;

@@ -2,6 +2,7 @@
 #include "desklet/renderer_settings.h"
 #include "desklet_fixture.h"
 #include "settings/keys.h"
+#include "settings/value_text.h"
 
 namespace tideglass::desklet_test {
 namespace {
@@ -242,6 +243,24 @@ TEST(RendererSettings, FillsEveryFieldAndTurnsIntegersIntoSwitches) {
     EXPECT_FALSE(c.blackIsTransparent);
     EXPECT_EQ(c.font.height, -12);
     EXPECT_EQ(c.font.charSet, kOemCharset);
+}
+
+TEST_F(DeskletTest, TooLongTextIsRefusedOnApplyWithAClearBox) {
+    auto desklet = create();
+    const size_t starts = processes.creations.size();
+    Settings copy = desklet->currentSettings();
+    copy.text(keys::kChildAppCmdline) = std::string(kLongestTextValue + 1, 'c');
+    desklet->applyConfiguration(copy, kChildApplicationChange);
+    EXPECT_EQ(desklet->currentSettings().text(keys::kChildAppCmdline), "%COMSPEC%");
+    EXPECT_EQ(processes.creations.size(), starts) << "nothing changed, nothing restarted";
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "The setting was not changed: The command line is 32766 "
+              "characters long; a setting keeps at most 32765.");
+    copy.text(keys::kChildAppCmdline) = std::string(kLongestTextValue, 'c');
+    desklet->applyConfiguration(copy, kChildApplicationChange);
+    EXPECT_EQ(desklet->currentSettings().text(keys::kChildAppCmdline).size(), kLongestTextValue);
+    EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ public:
     std::unique_ptr<Canvas> createCanvas(int32_t width, int32_t height) override;
     std::unique_ptr<Font> createFont(const FontBlock& block) override;
     std::unique_ptr<Font> stockOemFixedFont() override;
+    int64_t virtualScreenArea() override { return 1280 * 1024; }
 
     bool canvasThrowsStandard = false;  // createCanvas throws std::runtime_error
     bool canvasThrowsOther = false;     // createCanvas throws a non-standard exception
@@ -96,8 +97,8 @@ protected:
     fakes::FakeClipboard clipboard;
     fakes::FakeConsoleText text{screen};
     fakes::FakeConsoleAgents agents;
-    Platform platform{console,  screen, processes, ui,       host,      profile,
-                      graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform platform{console, screen, processes, ui,        host, profile, graphics,
+                      locks,   input,  keyboard,  clipboard, text, agents};
 };
 
 }  // namespace tideglass::desklet_test

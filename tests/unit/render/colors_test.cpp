@@ -219,8 +219,8 @@ TEST(Layout, GridsThatCannotExistThrowInsteadOfWrapping) {
     EXPECT_THROW(clampGrid(65536, 65536), std::length_error);  // exactly 2^32 cells
 }
 
-// Margins that cannot frame the text fall back to the default on their side only; margins that
-// can, negative ones included, are kept.
+// Margins that cannot frame the text fall back to the default all round; margins that can,
+// negative ones included, are kept.
 struct MarginCase {
     int32_t before, after;
     int32_t origin, side;  // for a text extent of 640
@@ -228,19 +228,23 @@ struct MarginCase {
 
 class MarginsThatDoNotFit : public ::testing::TestWithParam<MarginCase> {};
 
-TEST_P(MarginsThatDoNotFit, FallBackOnTheirSide) {
+TEST_P(MarginsThatDoNotFit, FallBackToTheDefaultAllRound) {
     const MarginCase& p = GetParam();
+    const bool fallsBack = p.side == 656;
     RendererConfig c;
-    c.leftMargin = c.topMargin = p.before;
-    c.rightMargin = c.bottomMargin = p.after;
+    c.leftMargin = p.before;
+    c.rightMargin = p.after;
     const Layout horizontal = computeLayout(c, 1, 640, 12);
     EXPECT_EQ(horizontal.originX, p.origin);
     EXPECT_EQ(horizontal.bitmapWidth, p.side);
+    EXPECT_EQ(horizontal.bitmapHeight, fallsBack ? 28 : 12);
     c.leftMargin = c.rightMargin = 3;
+    c.topMargin = p.before;
+    c.bottomMargin = p.after;
     const Layout vertical = computeLayout(c, 64, 8, 10);  // text height 640
     EXPECT_EQ(vertical.originY, p.origin);
     EXPECT_EQ(vertical.bitmapHeight, p.side);
-    EXPECT_EQ(vertical.bitmapWidth, 3 + 3 + 8);
+    EXPECT_EQ(vertical.bitmapWidth, fallsBack ? 24 : 3 + 3 + 8);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -252,6 +256,44 @@ INSTANTIATE_TEST_SUITE_P(
                       MarginCase{-700, 900, 8, 656},   // text off the left
                       MarginCase{8, 15736, 8, 16384},  // the largest side
                       MarginCase{8, 15737, 8, 656}, MarginCase{200000, 200000, 8, 656}));
+
+// Sides within bounds but too many pixels together: the default margins all round, unless the
+// screens are larger than the bound.
+TEST(Layout, MarginsMakingTooLargeAnAreaFallBackAllRound) {
+    RendererConfig c;
+    c.leftMargin = c.rightMargin = c.topMargin = c.bottomMargin = 7800;
+    const Layout small = computeLayout(c, 25, 640, 12, overlayAreaBound(1280 * 1024));
+    EXPECT_EQ(small.bitmapWidth, 656);
+    EXPECT_EQ(small.bitmapHeight, 316);
+    const Layout wide = computeLayout(c, 25, 640, 12, overlayAreaBound(int64_t(16240) * 15900));
+    EXPECT_EQ(wide.bitmapWidth, 16240);
+    EXPECT_EQ(wide.bitmapHeight, 15900);
+}
+
+// A font is drawn as the default font when its glyphs would be rotated, its cells unreadable or
+// its text area too large.
+TEST(Layout, FontsThatCannotMakeAReadableAffordableWidgetAreRefused) {
+    FontBlock upright;
+    upright.height = -16;
+    EXPECT_TRUE(fontRequestFits(upright, 80, 25));
+    FontBlock rotated = upright;
+    rotated.escapement = 900;
+    EXPECT_FALSE(fontRequestFits(rotated, 80, 25));
+    rotated = upright;
+    rotated.orientation = 900;
+    EXPECT_FALSE(fontRequestFits(rotated, 80, 25));
+    FontBlock wide = upright;
+    wide.width = 300;  // 9000 x 400: sides fit, 3.6 M pixels too
+    EXPECT_TRUE(fontRequestFits(wide, 30, 25));
+    wide.height = 560;  // 9000 x 14000
+    EXPECT_FALSE(fontRequestFits(wide, 30, 25));
+
+    EXPECT_TRUE(measuredTextFits(640, 12, 80, 25));
+    EXPECT_TRUE(measuredTextFits(320, 6, 80, 25));    // 4 x 6 cells, the least
+    EXPECT_FALSE(measuredTextFits(319, 12, 80, 25));  // narrower
+    EXPECT_FALSE(measuredTextFits(640, 5, 80, 25));   // lower
+    EXPECT_FALSE(measuredTextFits(9000, 560, 30, 25));
+}
 
 TEST(Layout, TextTooLargeForABitmapThrowsNamingTheText) {
     RendererConfig c;

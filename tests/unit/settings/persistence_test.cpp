@@ -10,6 +10,7 @@
 #include "settings/keys.h"
 #include "settings/persistence.h"
 #include "settings/settings.h"
+#include "settings/value_text.h"
 
 namespace tideglass {
 namespace {
@@ -179,6 +180,26 @@ TEST_F(PersistenceTest, SavedStoreLoadsBackUnchanged) {
     EXPECT_EQ(settings.strings, saved.strings);
     EXPECT_EQ(settings.integers, saved.integers);
     EXPECT_TRUE(sameFont(settings.font, saved.font));
+}
+
+// The system's read strips blanks and one pair of quotes at the ends; such values get one more
+// pair, and every other value is written as it always was.
+TEST(ProfileText, OnlyValuesTheReadWouldChangeAreProtected) {
+    const std::pair<std::string, std::string> table[] = {
+        {"cmd.exe /k \"echo hi\"", "cmd.exe /k \"echo hi\""},
+        {"\"C:\\x y\\a.exe\" \"arg\"", "\"\"C:\\x y\\a.exe\" \"arg\"\""},
+        {"'a'", "\"'a'\""},
+        {"\"", "\""},
+        {"\"a'", "\"a'"},
+        {"''", "\"''\""},
+        {" lead", "\" lead\""},
+        {"trail\t", "\"trail\t\""},
+        {"a;b=c", "a;b=c"},
+        {"", ""},
+        {std::string(kLongestTextValue + 5, 'x'), std::string(kLongestTextValue, 'x')},
+    };
+    for (const auto& [value, written] : table)
+        EXPECT_EQ(profileText(value), written) << value.substr(0, 40);
 }
 
 TEST_F(PersistenceTest, FailedWritesAreSilent) {
