@@ -45,8 +45,8 @@ std::string refuseTooLongTexts(Settings& copy, const Settings& live, ChangeFlags
                                  : key == keys::kChildAppDir   ? "The start directory"
                                                                : "The setting " + key;
         message += (message.empty() ? "" : "\n") + name + " is " + std::to_string(value.size()) +
-                   " characters long; a setting keeps at most " +
-                   std::to_string(kLongestTextValue) + ".";
+                   " characters long; it can be kept up to " +
+                   std::to_string(longestTextValue(value)) + ".";
         const auto kept = live.strings.find(key);
         value = kept != live.strings.end() ? kept->second : std::string();
     }

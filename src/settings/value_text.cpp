@@ -1,5 +1,7 @@
 #include "settings/value_text.h"
 
+#include <algorithm>
+
 namespace tideglass {
 namespace {
 
@@ -19,15 +21,16 @@ bool readWouldChange(const std::string& text) {
 
 }  // namespace
 
-bool textValueFits(const std::string& value) {
-    return value.size() <= kLongestTextValue;
+size_t longestTextValue(const std::string& value) {
+    return readWouldChange(value) ? kLongestProfileText - 2 : kLongestProfileText;
 }
 
 std::string profileText(const std::string& value) {
-    std::string text = value.substr(0, kLongestTextValue);
-    if (readWouldChange(text))
-        return '"' + text + '"';
-    return text;
+    std::string text = value.substr(0, kLongestProfileText);
+    if (!readWouldChange(text))
+        return text;
+    text.resize(std::min(text.size(), kLongestProfileText - 2));
+    return readWouldChange(text) ? '"' + text + '"' : text;
 }
 
 }  // namespace tideglass

@@ -9,15 +9,20 @@
 
 namespace tideglass {
 
-// The longest text a setting keeps: a value is read back through a buffer of 32768 characters,
-// the longest line the profile functions write is a little over 32 K, and process creation takes
-// no longer command line than this.
-constexpr size_t kLongestTextValue = 32765;
+// The longest value text the profile functions keep: Wine's drop a longer one when they write
+// the file, so the key would be lost at the next save.
+constexpr size_t kLongestProfileText = 32766;
 
-bool textValueFits(const std::string& value);
+// The longest text `value` could be and still be kept: kLongestProfileText, less the two
+// quotes when it begins or ends with a quote or a blank.
+size_t longestTextValue(const std::string& value);
 
-// The text to write for `value`. A value longer than kLongestTextValue (one edited into the file
-// by hand) is written cut to that length rather than be lost.
+inline bool textValueFits(const std::string& value) {
+    return value.size() <= longestTextValue(value);
+}
+
+// The text to write for `value`. A value too long to be kept (one edited into the file by hand)
+// is written cut to the longest that is, rather than be lost.
 std::string profileText(const std::string& value);
 
 }  // namespace tideglass

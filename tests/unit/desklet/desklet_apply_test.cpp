@@ -249,18 +249,22 @@ TEST_F(DeskletTest, TooLongTextIsRefusedOnApplyWithAClearBox) {
     auto desklet = create();
     const size_t starts = processes.creations.size();
     Settings copy = desklet->currentSettings();
-    copy.text(keys::kChildAppCmdline) = std::string(kLongestTextValue + 1, 'c');
+    copy.text(keys::kChildAppCmdline) = std::string(kLongestProfileText + 1, 'c');
     desklet->applyConfiguration(copy, kChildApplicationChange);
     EXPECT_EQ(desklet->currentSettings().text(keys::kChildAppCmdline), "%COMSPEC%");
     EXPECT_EQ(processes.creations.size(), starts) << "nothing changed, nothing restarted";
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text,
-              "The setting was not changed: The command line is 32766 "
-              "characters long; a setting keeps at most 32765.");
-    copy.text(keys::kChildAppCmdline) = std::string(kLongestTextValue, 'c');
+              "The setting was not changed: The command line is 32767 characters long; it can "
+              "be kept up to 32766.");
+    copy.text(keys::kChildAppCmdline) = " " + std::string(kLongestProfileText - 2, 'c');
     desklet->applyConfiguration(copy, kChildApplicationChange);
-    EXPECT_EQ(desklet->currentSettings().text(keys::kChildAppCmdline).size(), kLongestTextValue);
-    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes.size(), 2u) << "a value that needs quotes has two characters less room";
+    copy.text(keys::kChildAppCmdline) = std::string(kLongestProfileText, 'c');
+    desklet->applyConfiguration(copy, kChildApplicationChange);
+    EXPECT_EQ(desklet->currentSettings().text(keys::kChildAppCmdline).size(), kLongestProfileText);
+    for (const auto& box : ui.boxes)
+        EXPECT_EQ(box.text.find("The setting was not changed") == 0, &box < &ui.boxes[2]);
 }
 
 }  // namespace

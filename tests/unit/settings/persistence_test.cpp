@@ -196,7 +196,9 @@ TEST(ProfileText, OnlyValuesTheReadWouldChangeAreProtected) {
         {"trail\t", "\"trail\t\""},
         {"a;b=c", "a;b=c"},
         {"", ""},
-        {std::string(kLongestTextValue + 5, 'x'), std::string(kLongestTextValue, 'x')},
+        {std::string(kLongestProfileText + 5, 'x'), std::string(kLongestProfileText, 'x')},
+        {" " + std::string(kLongestProfileText, 'x'),
+         "\" " + std::string(kLongestProfileText - 3, 'x') + "\""},
     };
     for (const auto& [value, written] : table)
         EXPECT_EQ(profileText(value), written) << value.substr(0, 40);
