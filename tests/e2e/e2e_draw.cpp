@@ -171,6 +171,38 @@ TEST(StockFont, TestsDrawWithTwoDifferentSubstitutes) {
     DeleteObject(font);
 }
 
+// A cell marked as the second half of a wide character with no first half before it shows the
+// character the console holds, and right-to-left text keeps each character in its cell, as the
+// console shows it: the picture is each cell's glyph drawn alone.
+TEST(CellsInPlace, LoneSecondHalvesAndRightToLeftTextDrawTheirOwnCharacters) {
+    HANDLE output = environment->output;
+    clearConsole(output);
+    const std::wstring text = L"[12 \u05D0\u05D1\u05D2 34] AB \u05E9\u05DC\u05D5\u05DD!";
+    std::vector<CHAR_INFO> cells(kColumns);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        cells[i].Char.UnicodeChar = i < text.size() ? text[i] : L' ';
+        cells[i].Attributes = 0x07;
+    }
+    cells[13].Attributes |= COMMON_LVB_TRAILING_BYTE;
+    cells[14].Attributes |= COMMON_LVB_LEADING_BYTE | COMMON_LVB_TRAILING_BYTE;
+    writeCells(output, 0, 2, cells, kColumns);
+    setCursor(output, 0, 10);
+    for (bool rowRun : {false, true}) {
+        const RendererConfig config =
+            configFor(rowRun, rowRun, rowRun, false, true, FontKind::Stock);
+        ProbeGraphics graphics;
+        win32::Win32ScreenBuffer screen;
+        Renderer renderer(config, graphics, screen);
+        CellByCellDrawer reference(config, graphics.stockFace, 0);
+        renderer.snapshot(output);
+        renderer.draw(false);
+        EXPECT_EQ(difference(readPixels(bitmapOf(renderer.canvas())),
+                             reference.draw(output, false, false), renderer.canvas().width()),
+                  "")
+            << (rowRun ? "row runs" : "cells");
+    }
+}
+
 class RunsMatchCells : public ::testing::TestWithParam<RunCase> {};
 
 // With ASCII the picture is the one the renderer made before; beyond it, each character drawn

@@ -206,8 +206,11 @@ public:
     void textOut(int32_t x, int32_t y, const char16_t* text, int32_t count, const int32_t* advances,
                  const PixelBox& clip) override {
         const RECT box{clip.left, clip.top, clip.right, clip.bottom};
-        ::ExtTextOutW(dc_.get(), x, y, ETO_CLIPPED, &box, reinterpret_cast<const WCHAR*>(text),
-                      UINT(count), reinterpret_cast<const INT*>(advances));
+        // Each character belongs to its cell, as the console shows it: the system's layout of
+        // right-to-left text (and its shaping) would move characters across cells.
+        ::ExtTextOutW(dc_.get(), x, y, ETO_CLIPPED | ETO_IGNORELANGUAGE, &box,
+                      reinterpret_cast<const WCHAR*>(text), UINT(count),
+                      reinterpret_cast<const INT*>(advances));
     }
 
 private:

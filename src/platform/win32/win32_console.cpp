@@ -136,6 +136,18 @@ bool Win32ScreenBuffer::info(NativeHandle output, ScreenInfo& out) {
 // Characters and attributes come from one rectangle read per band, as UTF-16: what the widget
 // holds never depends on the console's code page (under UTF-8 the byte reads return nothing
 // once a character outside ASCII is in the range).
+namespace {
+
+// Only the first half of a pair marks the second as one.
+bool isSecondHalf(const CHAR_INFO* row, int32_t x) {
+    const auto half = [row](int32_t i) {
+        return row[i].Attributes & (COMMON_LVB_LEADING_BYTE | COMMON_LVB_TRAILING_BYTE);
+    };
+    return x > 0 && half(x) == COMMON_LVB_TRAILING_BYTE && half(x - 1) == COMMON_LVB_LEADING_BYTE;
+}
+
+}  // namespace
+
 int32_t Win32ScreenBuffer::readWindow(NativeHandle output, const ScreenInfo& screen,
                                       int32_t columns, int32_t rows, char16_t* characters,
                                       uint16_t* attributes) {
@@ -187,10 +199,9 @@ bool Win32ScreenBuffer::readBand(HANDLE output, const SMALL_RECT& band, int32_t 
         uint16_t* attribute = attributes ? attributes + size_t(y) * size_t(columns) : nullptr;
         for (int32_t x = 0; x < width; ++x) {
             // The console repeats a wide character in its second cell, marked as the trailing
-            // half; it is one glyph, drawn from the first cell.
-            character[x] = (from[x].Attributes & COMMON_LVB_TRAILING_BYTE)
-                               ? kWideTrail
-                               : char16_t(from[x].Char.UnicodeChar);
+            // half; it is one glyph, drawn from the first cell. A cell marked so without a first
+            // half before it (or marked as both halves) is shown with its own character.
+            character[x] = isSecondHalf(from, x) ? kWideTrail : char16_t(from[x].Char.UnicodeChar);
             if (attribute)
                 attribute[x] = from[x].Attributes;
         }

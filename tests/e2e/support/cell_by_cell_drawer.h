@@ -18,8 +18,13 @@
 
 namespace tideglass::e2e {
 
-inline bool trailing(const CHAR_INFO& cell) {
-    return (cell.Attributes & COMMON_LVB_TRAILING_BYTE) != 0;
+// The second half of a wide character: marked trailing alone, after a cell marked leading alone.
+inline bool trailing(const CHAR_INFO* row, int col) {
+    const auto half = [row](int i) {
+        return row[i].Attributes & (COMMON_LVB_LEADING_BYTE | COMMON_LVB_TRAILING_BYTE);
+    };
+    return col > 0 && half(col) == COMMON_LVB_TRAILING_BYTE &&
+           half(col - 1) == COMMON_LVB_LEADING_BYTE;
 }
 
 // Each cell by itself, one text call per cell with its colour calls: the picture the renderer
@@ -86,14 +91,14 @@ public:
             }
             // A second half goes with its first, unless it is the cursor or coloured apart.
             auto halves = [&](int first) {
-                return first >= 0 && first + 1 < columns && !trailing(row[first]) &&
-                       trailing(row[first + 1]) &&
+                return first >= 0 && first + 1 < columns && !trailing(row, first) &&
+                       trailing(row, first + 1) &&
                        (rowRun || BYTE(row[first].Attributes) == BYTE(row[first + 1].Attributes)) &&
                        !(r == cursorRow && first + 1 == cursorColumn);
             };
             if (halves(col - 1))
                 return;
-            const WCHAR ch = trailing(row[col]) ? L' ' : row[col].Char.UnicodeChar;
+            const WCHAR ch = trailing(row, col) ? L' ' : row[col].Char.UnicodeChar;
             const bool wide = halves(col);
             const INT advance = x(col + 2) - x(col);
             const RECT band{0, y(r), layout_.bitmapWidth, y(r + 1)};
