@@ -71,7 +71,11 @@ bool runScript(HostApp& app, const std::vector<ScriptStep>& script) {
                 }
                 break;
             case ScriptStep::Kind::Exit:
-                app.exit();
+                // As the menu's Exit: every widget of the process is saved and ended.
+                if (app.onExitAll)
+                    app.onExitAll();
+                else
+                    app.exit();
                 break;
         }
         std::fflush(stdout);

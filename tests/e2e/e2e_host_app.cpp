@@ -203,6 +203,49 @@ TEST(HostApp, NewWidgetsRunInTheSameProcessAndComeBackAtTheNextStart) {
         << again.output();
 }
 
+// The script's exit ends every widget of the process, as the menu's Exit does, and saves each.
+TEST(HostApp, ScriptedExitSavesAndEndsEveryWidget) {
+    const std::string ini = e2e::tempFile("host-exit-all.ini");
+    std::ofstream(ini, std::ios::binary) << "[Desk]\r\ncolumns=40\r\n[Desk 2]\r\ncolumns=41\r\n";
+    HostProcess host("--ini \"" + ini + "\" --section Desk --wait 300 --exit");
+    EXPECT_EQ(host.wait(), 0u) << host.output();
+    EXPECT_EQ(e2e::readIniValue(ini, "Desk 2", "columns"), "41");
+    EXPECT_EQ(e2e::readIniValue(ini, "Desk 2", "top-margin"), "8") << fileText(ini);
+}
+
+// Margins whose bitmap would hold a quarter of a gigapixel: the widget appears at once with the
+// default margins, and the settings keep what was stored.
+TEST(HostApp, HugeMarginsGiveAnOnScreenWidgetOfBoundedSize) {
+    const std::string ini = e2e::tempFile("host-margins.ini");
+    const std::string png = e2e::tempFile("host-margins.png");
+    std::ofstream(ini, std::ios::binary)
+        << "[M]\r\nleft-margin=7800\r\nright-margin=7800\r\ntop-margin=7800\r\n"
+           "bottom-margin=7800\r\n";
+    HostProcess host("--ini \"" + ini + "\" --section M --snapshot \"" + png + "\" --exit");
+    EXPECT_EQ(host.wait(), 0u) << host.output();
+    const std::unique_ptr<Gdiplus::Bitmap> overlay = loadPng(png);
+    ASSERT_NE(overlay, nullptr) << host.output();
+    EXPECT_LE(uint64_t(overlay->GetWidth()) * overlay->GetHeight(), uint64_t(16) << 20);
+    EXPECT_LT(overlay->GetWidth(), 1280u);
+    EXPECT_EQ(e2e::readIniValue(ini, "M", "left-margin"), "7800");
+}
+
+// A program that ends as soon as it starts is started again after ever longer pauses, not on
+// every tick: each start leaves a line in a file.
+TEST(HostApp, ChildThatEndsAtOnceIsStartedABoundedNumberOfTimes) {
+    const std::string ini = e2e::tempFile("host-quick-child.ini");
+    const std::string starts = e2e::tempFile("host-quick-child.txt");
+    std::ofstream(ini, std::ios::binary) << "[Q]\r\npoll-interval=15\r\nchild-app-cmdline="
+                                         << "%COMSPEC% /c echo started>>\"" << starts << "\"\r\n";
+    HostProcess host("--ini \"" + ini + "\" --section Q --wait 5000 --exit");
+    EXPECT_EQ(host.wait(30000), 0u) << host.output();
+    const std::string text = fileText(starts);
+    const auto count = std::count(text.begin(), text.end(), '\n');
+    // Pauses of 15, 30, 60, ... ms: at most 9 starts in 5 s, where every tick made 40 and more.
+    EXPECT_GE(count, 2) << text;
+    EXPECT_LE(count, 10) << text;
+}
+
 }  // namespace
 
 extern "C" void WINAPI DeskletSetImageOverlay(HWND window, Gdiplus::Image* image, BOOL autoDelete);
