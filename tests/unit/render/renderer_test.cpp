@@ -197,6 +197,27 @@ TEST_F(RendererTest, ClearColorIsArgbWithVisibleAlphaAndNeverInverted) {
     }
 }
 
+// The widget's own line over the console's last row, a character to a cell, until it is cleared;
+// a new line or none repaints the whole canvas.
+TEST_F(RendererTest, NoticeIsDrawnOverTheLastRowUntilCleared) {
+    build();
+    screen.write(0, 0, u"C:\\>");
+    ASSERT_TRUE(renderer->snapshot(output));
+    drawn(false);
+    EXPECT_TRUE(renderer->setNotice(u"Next start in 4 s"));
+    EXPECT_FALSE(renderer->setNotice(u"Next start in 4 s"));
+    auto texts = drawn(false);
+    ASSERT_EQ(texts.size(), 26u) << "every row, then the notice";
+    EXPECT_EQ(texts.back().text, u"Next start in 4 s");
+    EXPECT_EQ(texts.back().y, 8 + 12 * 24);
+    EXPECT_EQ(texts.back().advances, std::vector<int32_t>(17, 8));
+    EXPECT_EQ(texts.back().mode, BackgroundMode::Opaque);
+    EXPECT_TRUE(renderer->setNotice(u""));
+    texts = drawn(false);
+    ASSERT_EQ(texts.size(), 25u);
+    EXPECT_EQ(texts.back().text, std::u16string(80, u' '));
+}
+
 TEST_F(RendererTest, RowRunDrawsWholeRowsAndTheDefaultCursor) {
     build();
     screen.write(0, 0, u"C:\\>dir");
