@@ -23,7 +23,7 @@
 #include "desklet/live_desklets.h"
 #include "desklet/lock.h"
 #include "desklet/platform.h"
-#include "platform/handles.h"
+#include "ports/handles.h"
 #include "settings/settings.h"
 
 namespace tideglass {
