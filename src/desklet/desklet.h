@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/processes.h"
 #include "desklet/change_flags.h"
@@ -91,6 +92,7 @@ private:
     void present();
     void resizeConsole();
     void rebuildRenderer();
+    void renewDeadAgent();
 
     // The console this widget runs in: the process's own when it was free, else a console
     // agent's, whose ports then stand in for the process's console ports in platform_.
@@ -121,6 +123,8 @@ private:
     // Pasted text not yet typed (under the lock), and the copy or paste key whose release the
     // program must not get either.
     PasteQueue pasteQueue;
+    // Keys typed while a paste was still going in: they follow it (under the lock).
+    std::vector<KeyEvent> keysAfterPaste_;
     uint16_t clipboardKeyDown_ = 0;
 
     // The host's reference until destroy, plus one per step under way.

@@ -89,8 +89,8 @@ TEST_F(PluginEntry, CreationMarksTheWidgetStaticFirst) {
 TEST_F(PluginEntry, SettingsAreLoadedOnlyWithBothIniNames) {
     fakes::FakeProfile saved;
     saved.values[{"Desklet", "columns"}] = "100";
-    Platform withProfile{console,  screen, processes, ui,       host,      saved,
-                         graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform withProfile{console, screen, processes, ui,        host, saved, graphics,
+                         locks,   input,  keyboard,  clipboard, text, agents};
     struct Case {
         const char* file;
         const char* section;
@@ -147,6 +147,37 @@ TEST_F(PluginEntry, ConsoleTakenRunsTheWidgetInAConsoleAgent) {
     EXPECT_TRUE(console.calls.size() == 1) << "only the process's failed allocation";
 }
 
+// An agent that ended took its console along: the restart brings a new one, sized as the first
+// was (window shrunk before the buffer) and with its own window; one that cannot come is a start
+// that failed.
+TEST_F(PluginEntry, DeadAgentIsReplacedByANewConsoleAtTheRestart) {
+    console.allocateFails = true;
+    agents.next = std::make_unique<fakes::FakeAgentConsole>();
+    fakes::FakeAgentConsole& agent = *agents.next;
+    std::unique_ptr<Desklet> desklet(createDesklet(platform, widget, instance, nullptr, nullptr));
+    ASSERT_NE(desklet, nullptr);
+    agent.alive = false;
+    agent.consoleHost.consoleWindow = reinterpret_cast<WindowHandle>(0xC1);
+    agent.screenBuffer.windowCalls.clear();
+    agent.screenBuffer.bufferSizeCalls.clear();
+    desklet->restartChild();
+    EXPECT_EQ(agent.renewals, 1);
+    EXPECT_EQ(desklet->consoleWindowHandle(), agent.consoleHost.consoleWindow);
+    ASSERT_EQ(agent.screenBuffer.windowCalls.size(), 2u);
+    EXPECT_EQ(agent.screenBuffer.windowCalls[0].right, 2) << "shrunk to 3 x 3 first";
+    EXPECT_EQ(agent.screenBuffer.windowCalls[1].right, 79);
+    EXPECT_EQ(agent.screenBuffer.bufferSizeCalls.size(), 1u);
+    EXPECT_EQ(agent.processList.creations.size(), 2u);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    agent.alive = false;
+    agent.renewFailure = "rundll32 could not start";
+    desklet->restartChild();
+    EXPECT_TRUE(desklet->isChildFailed());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Could not run the child application: rundll32 could not start");
+}
+
 TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
     ui.setTimerThrows = true;
     EXPECT_EQ(createDesklet(platform, widget, instance, nullptr, nullptr), nullptr);
@@ -158,8 +189,8 @@ TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
 
 TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
     OddlyFailingUserInterface oddUi;
-    Platform odd{console,  screen, processes, oddUi,    host,      profile,
-                 graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform odd{console, screen, processes, oddUi,     host, profile, graphics,
+                 locks,   input,  keyboard,  clipboard, text, agents};
     EXPECT_EQ(createDesklet(odd, widget, instance, nullptr, nullptr), nullptr);
     ASSERT_EQ(oddUi.boxes.size(), 1u);
     EXPECT_EQ(oddUi.boxes[0].text, "Error: could not initialize the Desklet object");
@@ -168,8 +199,8 @@ TEST_F(PluginEntry, NonStandardFailureHasItsOwnMessage) {
 
 TEST_F(PluginEntry, AFailingErrorBoxDoesNotLeaveTheEntryPoints) {
     BoxlessUserInterface boxless;
-    Platform failing{console,  screen, processes, boxless,  host,      profile,
-                     graphics, locks,  input,     keyboard, clipboard, text, agents};
+    Platform failing{console, screen, processes, boxless,   host, profile, graphics,
+                     locks,   input,  keyboard,  clipboard, text, agents};
     boxless.timerFails = true;
     EXPECT_EQ(createDesklet(failing, widget, instance, nullptr, nullptr), nullptr);
     EXPECT_EQ(host.names().back(), "remove");

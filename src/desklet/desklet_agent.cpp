@@ -1,0 +1,19 @@
+// A widget whose console agent has ended: its console went with it, so a new agent with a new
+// console takes its place before the child starts again, allocated and sized as the first was.
+#include "console/console_agents.h"
+#include "console/console_host.h"
+#include "desklet/desklet.h"
+
+namespace tideglass {
+
+// Throws when no new agent starts: that is a child that could not be run.
+void Desklet::renewDeadAgent() {
+    if (!agent_ || agent_->running())
+        return;
+    agent_->renew();
+    consoleWindow = platform_.console.window();
+    platform_.console.hide(consoleWindow);
+    resizeConsole();
+}
+
+}  // namespace tideglass
