@@ -93,6 +93,8 @@ private:
     void resizeConsole();
     void rebuildRenderer();
     void renewDeadAgent();
+    void launchChild(ChildProcess& fresh, const std::string& commandLine,
+                     const std::string& directory);
 
     // The console this widget runs in: the process's own when it was free, else a console
     // agent's, whose ports then stand in for the process's console ports in platform_.

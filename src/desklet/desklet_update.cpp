@@ -170,13 +170,12 @@ void Desklet::present() {
 // The new child is running before the old one is ended; a failed start keeps the old record.
 void Desklet::restartChild() {
     try {
-        renewDeadAgent();
         if (!childGroup)
             childGroup = std::make_unique<ChildGroup>(platform_.processes);
         auto fresh = std::make_unique<ChildProcess>(platform_.processes, childGroup->handle());
         const std::string directory = settings.text(keys::kChildAppDir);
         const std::string commandLine = settings.text(keys::kChildAppCmdline);
-        fresh->launch(commandLine, directory);
+        launchChild(*fresh, commandLine, directory);
         if (child)
             child->terminate();
         child = std::move(fresh);
