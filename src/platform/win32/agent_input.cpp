@@ -9,15 +9,15 @@ namespace tideglass::win32 {
 
 void AgentInput::attach(AgentProcess* agent) {
     agent_ = agent;
-    held_.clear();  // meant for a console that has gone
+    backlog_.clear();  // meant for a console that has gone
 }
 
 void AgentInput::flush() {
     if (agent_ == nullptr)
         return;
     bool pushed = false;
-    while (!held_.empty() && agent::push(agent_->block(), held_.front())) {
-        held_.pop_front();
+    while (!backlog_.empty() && agent::push(agent_->block(), backlog_.front())) {
+        backlog_.pop_front();
         pushed = true;
     }
     if (pushed)
@@ -27,15 +27,15 @@ void AgentInput::flush() {
 void AgentInput::write(NativeHandle, const KeyEvent& event) {
     if (agent_ == nullptr)
         return;
-    held_.push_back(agent::keyCommand(event));
+    backlog_.push_back(agent::keyCommand(event));
     flush();
 }
 
-// As many as the queue takes after what is held; the agent writes them into its console as it
+// As many as the queue takes after the backlog; the agent writes them into its console as it
 // takes them.
 std::size_t AgentInput::writeAll(NativeHandle, const std::vector<KeyEvent>& events) {
     flush();
-    if (agent_ == nullptr || !held_.empty())
+    if (agent_ == nullptr || !backlog_.empty())
         return 0;
     const std::size_t taken = agent::pushKeys(agent_->block(), events.data(), events.size());
     if (taken > 0)
@@ -43,14 +43,14 @@ std::size_t AgentInput::writeAll(NativeHandle, const std::vector<KeyEvent>& even
     return taken;
 }
 
-// Those held here and queued, and those the agent last counted in its console or holding.
+// Those waiting here and queued, and those the agent last counted in its console or still to write.
 uint32_t AgentInput::waitingEvents(NativeHandle) {
     flush();
     if (agent_ == nullptr)
         return 0;
     const agent::Block& block = agent_->block();
     const uint32_t queued = block.head.load() - block.tail.load();
-    return uint32_t(held_.size()) + std::min(queued, agent::kQueueCapacity) +
+    return uint32_t(backlog_.size()) + std::min(queued, agent::kQueueCapacity) +
            std::min(block.consoleWaiting.load(), agent::kQueueCapacity * 16);
 }
 
@@ -66,7 +66,7 @@ bool AgentInput::raise(ControlSignal signal) {
     agent::Command command;
     command.kind = uint32_t(agent::CommandKind::Signal);
     command.values[0] = int32_t(signal);
-    held_.push_back(command);
+    backlog_.push_back(command);
     flush();
     return true;
 }

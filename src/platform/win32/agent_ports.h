@@ -63,7 +63,7 @@ private:
 
     AgentProcess* agent_ = nullptr;
     // Typed keys and signals the full queue could not take yet, in order: they go first.
-    std::deque<agent::Command> held_;
+    std::deque<agent::Command> backlog_;
 };
 
 class AgentChildren final : public Processes {

@@ -50,7 +50,7 @@ public:
     void run() {
         HANDLE waits[] = {host_, wake_};
         for (;;) {
-            const DWORD timeout = keys_->holding() || held_ ? kRetryWaitMs : kIdleWaitMs;
+            const DWORD timeout = keys_->pending() || deferred_ ? kRetryWaitMs : kIdleWaitMs;
             const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, timeout);
             if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED)
                 return;  // the host process ended
@@ -76,9 +76,9 @@ private:
     void takeCommands() {
         if (!keys_->write())
             return;
-        if (held_) {
-            apply(*held_);
-            held_.reset();
+        if (deferred_) {
+            apply(*deferred_);
+            deferred_.reset();
         }
         agent::Command command;
         while (agent::pop(block_, command)) {
@@ -87,7 +87,7 @@ private:
                 continue;
             }
             if (!keys_->write()) {
-                held_ = command;
+                deferred_ = command;
                 return;
             }
             apply(command);
@@ -144,7 +144,7 @@ private:
     std::optional<KeyWriter> keys_;
     std::optional<ScreenPublisher> screen_;
     std::optional<ChildStarter> children_;
-    std::optional<agent::Command> held_;
+    std::optional<agent::Command> deferred_;
 };
 
 bool parseHandles(const char* text, HANDLE (&out)[4]) {

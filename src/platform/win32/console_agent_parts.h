@@ -20,9 +20,9 @@ class KeyWriter {
 public:
     explicit KeyWriter(HANDLE input) : input_(input) {}
     void add(const KeyEvent& event) { keys_.push_back(event); }
-    // Writes what it holds; false while the console still refuses some.
+    // Writes the keys it has; false while the console still refuses some.
     bool write();
-    bool holding() const { return !keys_.empty(); }
+    bool pending() const { return !keys_.empty(); }
     uint32_t waiting();
     bool processedInput();
     // Raises a signal for the console's processes; where the system refuses, the key that
