@@ -59,9 +59,17 @@ BOOL CALLBACK BoxWatcher::visit(HWND window, LPARAM self) {
                               [window](const Open& o) { return o.window == window; });
     const DWORD now = GetTickCount();
     if (known == watcher->open_.end()) {
-        watcher->boxes_.push_back({caption, text, now});
-        watcher->open_.push_back({window, now});
+        watcher->open_.push_back({window, now, false});
         known = watcher->open_.end() - 1;
+    }
+    if (!known->recorded) {
+        // A box seen while it is still being made can read as empty on a busy machine: it is
+        // taken, and closed, once its text is there (or it has stayed empty for a while).
+        constexpr DWORD kTextGraceMs = 2000;
+        if (text.empty() && now - known->seenAt < kTextGraceMs)
+            return TRUE;
+        watcher->boxes_.push_back({caption, text, known->seenAt});
+        known->recorded = true;
     }
     if (now - known->seenAt >= watcher->closeDelay_)
         PostMessageA(window, WM_COMMAND, IDOK, 0);

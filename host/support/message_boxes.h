@@ -44,6 +44,7 @@ private:
     struct Open {
         HWND window;
         DWORD seenAt;
+        bool recorded;
     };
     std::vector<Open> open_;
     std::atomic<DWORD> closeDelay_{0};

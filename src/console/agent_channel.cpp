@@ -62,6 +62,32 @@ bool push(Block& block, const Command& command) {
     return true;
 }
 
+std::size_t keysThatFit(const KeyEvent* events, std::size_t count, std::size_t room) {
+    if (count <= room)
+        return count;
+    if (room == 0)
+        return 0;
+    const KeyEvent& last = events[room - 1];
+    const KeyEvent& next = events[room];
+    const bool parted = last.keyDown && !next.keyDown &&
+                        last.virtualKeyCode == next.virtualKeyCode &&
+                        last.character == next.character;
+    return parted ? room - 1 : room;
+}
+
+std::size_t pushKeys(Block& block, const KeyEvent* events, std::size_t count) {
+    const uint32_t head = block.head.load(std::memory_order_relaxed);
+    const uint32_t tail = block.tail.load(std::memory_order_acquire);
+    const uint32_t used = head - tail;
+    if (used > kQueueCapacity)
+        return 0;
+    const std::size_t taken = keysThatFit(events, count, kQueueCapacity - used);
+    for (std::size_t i = 0; i < taken; ++i)
+        block.commands[(head + uint32_t(i)) % kQueueCapacity] = keyCommand(events[i]);
+    block.head.store(head + uint32_t(taken), std::memory_order_release);
+    return taken;
+}
+
 bool pop(Block& block, Command& out) {
     const uint32_t tail = block.tail.load(std::memory_order_relaxed);
     const uint32_t head = block.head.load(std::memory_order_acquire);
@@ -97,9 +123,9 @@ void publish(Block& block, const ScreenInfo& screen, int32_t columns, int32_t ro
     block.sequence.store(next, std::memory_order_release);
 }
 
-ReadResult read(const Block& block, Snapshot& out) {
+ReadResult read(const Block& block, uint32_t have, Snapshot& out) {
     const uint32_t before = block.sequence.load(std::memory_order_acquire);
-    if (before == 0 || before == out.sequence)
+    if (before == 0 || before == have)
         return ReadResult::Unchanged;
     if (before & 1)
         return ReadResult::Busy;

@@ -1,9 +1,10 @@
 // The memory a widget shares with its console agent, the companion process that holds the
 // widget's console when the host process's own console is taken. The agent publishes what it
-// reads of the console there; keys and console commands go the other way through a bounded
-// queue, and the few calls that need an answer (starting a child, raising a signal) through one
-// request slot. Both sides are the same module, so the layout is the same on both; neither trusts
-// what the other wrote: every size and index is checked before it is used.
+// reads of the console there; keys, signals and console commands go the other way through a
+// bounded queue, quitting through a flag of its own, and the one call that needs an answer
+// (starting a child) through a request slot. Both sides are the same module, so the layout is the
+// same on both; neither trusts what the other wrote: every size and index is checked before it
+// is used.
 #pragma once
 
 #include <atomic>
@@ -16,14 +17,15 @@
 namespace tideglass::agent {
 
 constexpr uint32_t kMagic = 0x41434754;  // "TGCA"
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 // The most cells one snapshot carries: a window of 256 x 256, or a wider, flatter one.
 constexpr uint32_t kMaxCells = 65536;
 constexpr uint32_t kQueueCapacity = 4096;
 // A command line or a start directory, terminating zero included.
 constexpr uint32_t kMaxText = 32767;
 
-enum class CommandKind : uint32_t { Key = 1, BufferSize, Window, OutputCodePage, Quit };
+// Signal: values[0] is the ControlSignal to raise.
+enum class CommandKind : uint32_t { Key = 1, BufferSize, Window, OutputCodePage, Signal };
 
 // One queued command: a key event, or up to four numbers.
 struct Command {
@@ -40,9 +42,10 @@ struct Command {
 Command keyCommand(const KeyEvent& event);
 KeyEvent keyOf(const Command& command);
 
-enum class RequestKind : uint32_t { None = 0, StartChild, RaiseSignal, InputMode };
+enum class RequestKind : uint32_t { None = 0, StartChild };
 
-// Replies to a start: the child's handles as the host process sees them.
+// Replies to a start: the child's handles in the agent's own handle table, for the widget to
+// copy out of the agent, and the ids it checks the copies against.
 struct StartReply {
     uint32_t error = 0;
     uint64_t process = 0;
@@ -61,6 +64,7 @@ struct Block {
     std::atomic<int32_t> gridColumns;
     std::atomic<int32_t> gridRows;
     std::atomic<uint32_t> readWanted;  // set at each widget tick, cleared by the agent
+    std::atomic<uint32_t> quit;        // set once; the agent looks at it before anything else
 
     // Agent to widget, set once before `ready`.
     std::atomic<uint64_t> consoleWindow;
@@ -80,15 +84,15 @@ struct Block {
     // Widget to agent: commands in order. `head` is the widget's, `tail` the agent's.
     std::atomic<uint32_t> head;
     std::atomic<uint32_t> tail;
-    // Agent to widget: the events its console held after it last wrote keys into it.
+    // Agent to widget, renewed at every wake: the events its console holds plus the keys it
+    // took but could not write yet, and whether the console's input is in processed mode.
     std::atomic<uint32_t> consoleWaiting;
+    std::atomic<uint32_t> processedInput;
     Command commands[kQueueCapacity];
 
-    // Widget to agent: one request at a time, answered through the reply event.
+    // Widget to agent: one request at a time, cleared by the agent when it takes it and
+    // answered through the reply event.
     std::atomic<uint32_t> request;
-    int32_t signal;
-    uint32_t signalRaised;
-    uint32_t processedInput;
     char commandLine[kMaxText];
     char directory[kMaxText];
     StartReply reply;
@@ -101,6 +105,12 @@ Block* attach(void* memory, std::size_t size);
 
 // Widget side. False when the queue is full or its indices are damaged.
 bool push(Block& block, const Command& command);
+// Widget side: queues the longest run of `events`, from the first, that fits and does not part
+// a key's press from the release that follows it. Returns how many went in.
+std::size_t pushKeys(Block& block, const KeyEvent* events, std::size_t count);
+// How many of `count` events to take when `room` are free: all that fit, less a last press whose
+// release would be left behind.
+std::size_t keysThatFit(const KeyEvent* events, std::size_t count, std::size_t room);
 // Agent side. False when the queue is empty; damaged indices empty it.
 bool pop(Block& block, Command& out);
 
@@ -119,9 +129,10 @@ struct Snapshot {
 };
 
 enum class ReadResult { Unchanged, Copied, Busy, Damaged };
-// Copies the published read into `out` unless `out` already holds it. Busy: the agent was
-// writing it (try again at the next tick); Damaged: its sizes are out of range.
-ReadResult read(const Block& block, Snapshot& out);
+// Copies the published read into `scratch` unless it is the one numbered `have`. Only Copied
+// leaves a whole, consistent read there; after Busy (the agent was writing it: try again at the
+// next tick) or Damaged (sizes out of range) `scratch` holds nothing to use.
+ReadResult read(const Block& block, uint32_t have, Snapshot& scratch);
 
 // Copies the rectangle of columns x rows cells whose top-left cell is (left, top) in buffer
 // coordinates out of the snapshot; cells it does not hold come back blank.

@@ -25,6 +25,12 @@ public:
     virtual ConsoleInput& input() = 0;
     virtual Processes& processes() = 0;
     virtual ConsoleText& text() = 0;
+
+    // False once the agent has ended, and its console and programs with it.
+    virtual bool running() = 0;
+    // A new agent with a new console in place of the old, behind the same ports; the console's
+    // size is the caller's to set again. Throws std::runtime_error saying why it could not.
+    virtual void renew() = 0;
 };
 
 class ConsoleAgents {

@@ -1,7 +1,7 @@
 // Console port, part one: giving the process a console of its own and letting it go again.
 #pragma once
 
-#include "platform/handles.h"
+#include "ports/handles.h"
 
 namespace tideglass {
 

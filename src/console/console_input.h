@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console/key_event.h"
-#include "platform/handles.h"
+#include "ports/handles.h"
 
 namespace tideglass {
 

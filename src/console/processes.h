@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/handles.h"
+#include "ports/handles.h"
 
 namespace tideglass {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/handles.h"
+#include "ports/handles.h"
 
 namespace tideglass {
 

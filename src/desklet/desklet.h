@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console/processes.h"
 #include "desklet/change_flags.h"
@@ -22,9 +23,9 @@
 #include "desklet/key_translator.h"
 #include "desklet/live_desklets.h"
 #include "desklet/lock.h"
-#include "desklet/restart_pacing.h"
 #include "desklet/platform.h"
-#include "platform/handles.h"
+#include "desklet/restart_pacing.h"
+#include "ports/handles.h"
 #include "settings/settings.h"
 
 namespace tideglass {
@@ -94,6 +95,9 @@ private:
     void present();
     void resizeConsole();
     void rebuildRenderer();
+    void renewDeadAgent();
+    void launchChild(ChildProcess& fresh, const std::string& commandLine,
+                     const std::string& directory);
 
     // The console this widget runs in: the process's own when it was free, else a console
     // agent's, whose ports then stand in for the process's console ports in platform_.
@@ -124,6 +128,8 @@ private:
     // Pasted text not yet typed (under the lock), and the copy or paste key whose release the
     // program must not get either.
     PasteQueue pasteQueue;
+    // Keys typed while a paste was still going in: they follow it (under the lock).
+    std::vector<KeyEvent> keysAfterPaste_;
     // When an ended or unstartable child may be started again (under the lock).
     RestartPacing restartPacing_;
     uint16_t clipboardKeyDown_ = 0;

@@ -82,7 +82,11 @@ void Desklet::typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lPara
             if (!event.keyDown || input.raise(signal))
                 continue;
         }
-        input.write(consoleInput, event);
+        LockGuard hold(*lock);
+        if (!pasteQueue.empty() || !keysAfterPaste_.empty())
+            keysAfterPaste_.push_back(event);
+        else
+            input.write(consoleInput, event);
     }
 }
 
@@ -139,14 +143,20 @@ void Desklet::paste() {
 void Desklet::feedPaste() {
     constexpr uint32_t kLowWater = 4096;       // events still waiting before the next batch
     constexpr size_t kBatchCharacters = 8192;  // two events each
-    if (pasteQueue.empty())
+    if (pasteQueue.empty() && keysAfterPaste_.empty())
         return;
     ConsoleInput& input = platform_.input;
     if (input.waitingEvents(consoleInput) >= kLowWater)
         return;
-    const size_t taken = input.writeAll(consoleInput, pasteQueue.peek(kBatchCharacters));
-    // A character whose press went in is typed, even should its release have been refused.
-    pasteQueue.drop((taken + 1) / 2);
+    if (!pasteQueue.empty()) {
+        const size_t taken = input.writeAll(consoleInput, pasteQueue.peek(kBatchCharacters));
+        // A character whose press went in is typed, even should its release have been refused.
+        pasteQueue.drop((taken + 1) / 2);
+        if (!pasteQueue.empty())
+            return;
+    }
+    const size_t typed = input.writeAll(consoleInput, keysAfterPaste_);
+    keysAfterPaste_.erase(keysAfterPaste_.begin(), keysAfterPaste_.begin() + std::ptrdiff_t(typed));
 }
 
 // What the widget shows, read from the console itself in UTF-16 at the moment of the copy.
@@ -183,7 +193,7 @@ void Desklet::startChild(bool reportFailure) {
         auto fresh = std::make_unique<ChildProcess>(platform_.processes, childGroup->handle());
         const std::string directory = settings.text(keys::kChildAppDir);
         const std::string commandLine = settings.text(keys::kChildAppCmdline);
-        fresh->launch(commandLine, directory);
+        launchChild(*fresh, commandLine, directory);
         if (child)
             child->terminate();
         child = std::move(fresh);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "desklet/live_desklets.h"
-#include "platform/handles.h"
+#include "ports/handles.h"
 
 namespace tideglass {
 

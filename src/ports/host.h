@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/handles.h"
+#include "ports/handles.h"
 
 namespace tideglass {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/handles.h"
+#include "ports/handles.h"
 #include "render/graphics.h"
 #include "render/renderer_config.h"
 #include "render/view_origin.h"

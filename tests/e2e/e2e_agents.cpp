@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <set>
@@ -57,11 +59,27 @@ int colourBits(uint32_t rgb) {
 class Widgets : public testing::Test {
 protected:
     // A widget on a fast timer that draws the console's background colours.
-    void* create(e2e::WidgetHost& widget, const std::string& section) {
+    void* create(e2e::WidgetHost& widget, const std::string& section,
+                 const std::map<std::string, std::string>& more = {}) {
         const std::string ini = e2e::tempFile("agents-" + section + ".ini");
+        DeleteFileA(ini.c_str());
         WritePrivateProfileStringA(section.c_str(), "ignore-bg-colors", "0", ini.c_str());
         WritePrivateProfileStringA(section.c_str(), "poll-interval", "30", ini.c_str());
+        for (const auto& [key, value] : more)
+            WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), ini.c_str());
         return widget.create(ini.c_str(), section.c_str());
+    }
+    // What the widget shows, through its copy key, once it holds `text`.
+    bool copiedHolds(e2e::WidgetHost& widget, const std::wstring& text) {
+        std::wstring copied;
+        const bool found = waitUntil([&] {
+            widget.pressKey("Ctrl+Shift+C");
+            copied = e2e::clipboardText(widget.window());
+            return copied.find(text) != std::wstring::npos;
+        });
+        if (!found)
+            std::cout << "copied: " << std::string(copied.begin(), copied.end()) << "\n";
+        return found;
     }
     // Types a line into the widget's interpreter.
     void run(e2e::WidgetHost& widget, const std::string& line) {
@@ -139,10 +157,13 @@ TEST_F(Widgets, ThreeInOneProcessEachRunTheirOwnConsole) {
     EXPECT_TRUE(first.boxes().boxes().empty());
 }
 
-TEST_F(Widgets, AgentThatDiesIsReportedOnceLikeAProgramThatCannotRun) {
+// A widget whose agent is killed gets a new agent at its next tick, without a box: a console
+// of the widget's size (narrower than a new console's window here) whose window the wheel
+// scrolls.
+TEST_F(Widgets, AgentThatDiesIsReplacedByANewConsoleOfTheWidgetsSize) {
     e2e::WidgetHost first, second;
     ASSERT_NE(create(first, "First"), nullptr);
-    ASSERT_NE(create(second, "Second"), nullptr);
+    ASSERT_NE(create(second, "Small", {{"columns", "40"}, {"rows", "10"}}), nullptr);
     std::vector<DWORD> agents;
     ASSERT_TRUE(
         waitUntil([&] { return (agents = e2e::childProcesses("rundll32.exe")).size() == 1; }));
@@ -150,15 +171,93 @@ TEST_F(Widgets, AgentThatDiesIsReportedOnceLikeAProgramThatCannotRun) {
     ASSERT_NE(agent, nullptr);
     TerminateProcess(agent, 1);
     CloseHandle(agent);
+    ASSERT_TRUE(waitUntil([&] {
+        const std::vector<DWORD> now = e2e::childProcesses("rundll32.exe");
+        return now.size() == 1 && now.front() != agents.front();
+    })) << "a new agent";
 
-    ASSERT_TRUE(first.boxes().waitFor(1, 10000));
-    EXPECT_EQ(first.boxes().boxes()[0].text,
-              "Could not run the child application: the console agent of this widget ended "
-              "unexpectedly");
-    host::pumpFor(1000);
-    EXPECT_EQ(first.boxes().boxes().size(), 1u) << "not retried on every tick";
-    paint(first, 2);
-    EXPECT_TRUE(shows(first, 2));
+    // Fifty characters wrap at the fortieth column.
+    run(second, "echo " + std::string(50, 'x'));
+    EXPECT_TRUE(copiedHolds(
+        second, L"\r\n" + std::wstring(40, L'x') + L"\r\n" + std::wstring(10, L'x') + L"\r\n"));
+    run(second, "cls");
+    run(second, "for /L %i in (1,1,40) do @echo line%i");
+    ASSERT_TRUE(copiedHolds(second, L"\r\nline40\r\n"));
+    for (int turn = 0; turn < 14; ++turn)
+        second.send(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_TRUE(copiedHolds(second, L"\r\nline1\r\n")) << "the wheel scrolls the new console";
+    EXPECT_TRUE(first.boxes().boxes().empty());
+}
+
+// Ctrl+C and keys for a widget whose agent hangs: the host's thread goes on at once, the other
+// widgets keep working, and the agent, not ended for being slow, takes them when it goes on.
+TEST_F(Widgets, AHungAgentHoldsUpNeitherTheHostNorTheOtherWidgets) {
+    e2e::WidgetHost first, second, third;
+    ASSERT_NE(create(first, "First"), nullptr);
+    ASSERT_NE(create(second, "Second"), nullptr);
+    std::vector<DWORD> agents;
+    ASSERT_TRUE(
+        waitUntil([&] { return (agents = e2e::childProcesses("rundll32.exe")).size() == 1; }));
+    ASSERT_NE(create(third, "Third"), nullptr);
+    const DWORD hung = agents.front();
+    ASSERT_TRUE(e2e::suspendProcess(hung, true));
+
+    EXPECT_TRUE(second.pressKey("Ctrl+C"));
+    run(second, "echo typed while hung");
+    paint(third, 6);
+    paint(first, 3);
+    EXPECT_TRUE(shows(third, 6));
+    EXPECT_TRUE(shows(first, 3));
+    EXPECT_TRUE(e2e::processRunning(hung)) << "a slow agent is not ended";
+
+    ASSERT_TRUE(e2e::suspendProcess(hung, false));
+    bool painted = false;
+    for (int attempt = 0; attempt < 3 && !painted; ++attempt) {
+        paint(second, 5);
+        painted = shows(second, 5);
+    }
+    EXPECT_TRUE(painted);
+    EXPECT_TRUE(first.boxes().boxes().empty());
+}
+
+// A long paste into a program reading lines in an agent's console (this test program in reader
+// mode) arrives whole and in order, and keys typed during it come after it.
+TEST_F(Widgets, HundredKilobytesPastedIntoAnAgentArriveWholeWithTypedKeysAfter) {
+    e2e::WidgetHost first, second;
+    ASSERT_NE(create(first, "First"), nullptr);
+    const std::string output = e2e::tempFile("agents-pasted.txt");
+    DeleteFileA(output.c_str());
+    const std::string reader =
+        host::executableFolder() + "e2e_agents.exe --console-reader " + output;
+    ASSERT_NE(create(second, "Reader", {{"child-app-cmdline", reader}}), nullptr);
+    ASSERT_TRUE(waitUntil([] { return ownProcesses("e2e_agents.exe") == 1; }));
+
+    std::wstring text, expected;
+    for (int line = 0; text.size() < 100 * 1024; ++line) {
+        std::wstring row = L"line " + std::to_wstring(line) + L": ";
+        while (row.size() < 96)
+            row += wchar_t(L'a' + (row.size() + line) % 26);
+        text += row + L"\n";
+        expected += row + L"\r\n";
+    }
+    ASSERT_TRUE(e2e::setClipboardText(second.window(), text));
+    ASSERT_TRUE(second.pressKey("Ctrl+Shift+V"));
+    run(second, "typed");
+    run(second, "END");
+    ASSERT_TRUE(waitUntil(
+        [&] { return GetFileAttributesA(output.c_str()) != INVALID_FILE_ATTRIBUTES; }, 120000));
+    HANDLE file = CreateFileA(output.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    std::wstring read(size_t(GetFileSize(file, nullptr) / sizeof(wchar_t)), L'\0');
+    DWORD bytes = 0;
+    ReadFile(file, &read[0], DWORD(read.size() * sizeof(wchar_t)), &bytes, nullptr);
+    CloseHandle(file);
+    expected += L"typed\r\n";
+    EXPECT_EQ(read.size(), expected.size());
+    EXPECT_TRUE(read == expected)
+        << "first difference at "
+        << std::mismatch(read.begin(), read.end(), expected.begin(), expected.end()).first -
+               read.begin();
 }
 
 // Run by the next test as a host process of its own, which it then ends.

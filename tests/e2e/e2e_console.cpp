@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/child_process.h"
@@ -302,14 +305,42 @@ TEST(ConsoleControlE2E, CtrlCIsSwallowedAndDoesNotEndThisProcess) {
     host.release();
 }
 
-TEST(LockE2E, OwnerCanTakeTheLockAgain) {
+// The owner takes the lock again (a plain mutex would hang it: the test then fails instead of
+// hanging), and another thread gets it only after the owner's last release.
+TEST(LockE2E, OwnerCanTakeTheLockAgainAndOthersWaitForItsLastRelease) {
     Win32LockFactory factory;
-    auto lock = factory.create(5000);
-    lock->lock();
-    lock->lock();  // a critical section admits its owner again; a plain mutex would hang here
-    lock->unlock();
-    lock->unlock();
-    SUCCEED();
+    std::unique_ptr<Lock> lock = factory.create(5000);
+    UniqueKernelHandle reentered(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    UniqueKernelHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::mutex orderMutex;
+    std::vector<std::string> order;
+    auto note = [&](const char* what) {
+        std::lock_guard<std::mutex> guard(orderMutex);
+        order.push_back(what);
+    };
+    std::thread owner([&] {
+        lock->lock();
+        lock->lock();
+        SetEvent(reentered.get());
+        lock->unlock();
+        WaitForSingleObject(release.get(), INFINITE);
+        note("owner releases");
+        lock->unlock();
+    });
+    if (WaitForSingleObject(reentered.get(), 30000) != WAIT_OBJECT_0) {
+        owner.detach();
+        FAIL() << "the owner could not take the lock a second time";
+    }
+    std::thread other([&] {
+        lock->lock();
+        note("other takes");
+        lock->unlock();
+    });
+    Sleep(100);  // a chance for the other thread to get in too early; the order decides
+    SetEvent(release.get());
+    owner.join();
+    other.join();
+    EXPECT_EQ(order, (std::vector<std::string>{"owner releases", "other takes"}));
 }
 
 }  // namespace

@@ -214,11 +214,8 @@ TEST_P(HostileFont, IsDrawnWithTheDefaultFontAtOnce) {
     font.lfWidth = GetParam().width;
     std::strcpy(font.lfFaceName, "Courier New");
     ASSERT_TRUE(WritePrivateProfileStructA("Desklet", "font", &font, sizeof font, ini.c_str()));
-    // A widget with the default font first, for the time and size to compare with: creation
-    // itself (a console, a child) takes up to a second under a loaded Wine.
-    DWORD start = GetTickCount();
+    // A widget with the default font first, for the size to compare with.
     ASSERT_NE(widget.create(), nullptr);
-    const DWORD defaultTime = GetTickCount() - start;
     const UINT width = widget.recorder().overlayWidth();
     const UINT height = widget.recorder().overlayHeight();
     widget.destroy();
@@ -226,12 +223,10 @@ TEST_P(HostileFont, IsDrawnWithTheDefaultFontAtOnce) {
     PROCESS_MEMORY_COUNTERS memory{};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     const SIZE_T before = memory.PagefileUsage;
-    start = GetTickCount();
 
+    // Such a font took tens of seconds and hundreds of megabytes: its first picture, at the
+    // default font's size, is already there when creation returns.
     ASSERT_NE(widget.create(ini.c_str(), "Desklet"), nullptr);
-
-    // Such a font took tens of seconds; the margin only absorbs a machine's load.
-    EXPECT_LT(GetTickCount() - start, defaultTime + 3000);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     EXPECT_LT(memory.PeakPagefileUsage - before, SIZE_T(64) << 20);
     EXPECT_TRUE(widget.boxes().boxes().empty());

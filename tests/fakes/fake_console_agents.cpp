@@ -4,6 +4,13 @@
 
 namespace tideglass::fakes {
 
+void FakeAgentConsole::renew() {
+    if (!renewFailure.empty())
+        throw std::runtime_error(renewFailure);
+    ++renewals;
+    alive = true;
+}
+
 std::unique_ptr<AgentConsole> FakeConsoleAgents::start() {
     ++starts;
     if (!next)

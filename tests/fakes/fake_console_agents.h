@@ -9,6 +9,7 @@
 #include "fakes/fake_clipboard.h"
 #include "fakes/fake_console.h"
 #include "fakes/fake_processes.h"
+#include "ports/handles.h"
 
 namespace tideglass::fakes {
 
@@ -19,6 +20,13 @@ public:
     ConsoleInput& input() override { return consoleInput; }
     Processes& processes() override { return processList; }
     ConsoleText& text() override { return consoleText; }
+    bool running() override { return alive; }
+    // A new console: a new window handle, and the screen's calls recorded afresh.
+    void renew() override;
+
+    bool alive = true;
+    int renewals = 0;
+    std::string renewFailure;  // a renewal throws this when set
 
     FakeConsoleHost consoleHost;
     FakeScreenBuffer screenBuffer;

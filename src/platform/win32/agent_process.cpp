@@ -1,5 +1,6 @@
-// Starting a console agent and talking to it: the shared block and events are made here, handed
-// to the agent by inheritance only, and the agent is waited for until its console is ready.
+// Starting a console agent and talking to it: the shared block and events are made here and
+// handed to the agent by inheritance only, through an explicit list, for the moment of its
+// creation; the agent gets no more than SYNCHRONIZE on the host process, to end with it.
 #include "platform/win32/agent_process.h"
 
 #include <cstdio>
@@ -7,14 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/agent_stops.h"
 #include "platform/win32/win32_processes.h"
 
 namespace tideglass::win32 {
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 15000;
-constexpr DWORD kRequestTimeoutMs = 15000;
-constexpr DWORD kQuitTimeoutMs = 3000;
+// An agent takes a request as soon as it is woken; one that has not after this long is hung.
+// Once taken, starting the program may take a while on a busy machine.
+constexpr ULONGLONG kTakeTimeoutMs = 2000;
+constexpr ULONGLONG kAnswerTimeoutMs = 15000;
+constexpr DWORD kRequestSliceMs = 20;
 
 std::wstring moduleFileName() {
     HMODULE module = nullptr;
@@ -60,8 +65,6 @@ std::string systemText(DWORD error) {
     return text.empty() ? "error " + std::to_string(error) : text;
 }
 
-// One running agent: its process, the shared block and the two events.
-
 }  // namespace
 
 AgentProcess::AgentProcess() {
@@ -78,40 +81,51 @@ AgentProcess::AgentProcess() {
     if (!wake_ || !reply_)
         throw std::runtime_error("no events for the agent: " + systemText(::GetLastError()));
     launch();
+    waitUntilReady();
+    agentStarted();
 }
 
 AgentProcess::~AgentProcess() {
     stop();
 }
 
-bool AgentProcess::request(agent::RequestKind kind) {
+bool AgentProcess::requestStart() {
     ::ResetEvent(reply_.get());
-    block_->request.store(uint32_t(kind), std::memory_order_release);
+    block_->request.store(uint32_t(agent::RequestKind::StartChild), std::memory_order_release);
     wake();
     HANDLE waits[] = {reply_.get(), process_.get()};
-    const DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, kRequestTimeoutMs);
-    if (result == WAIT_OBJECT_0)
-        return true;
-    ::TerminateProcess(process_.get(), 1);
-    return false;
+    const ULONGLONG begun = ::GetTickCount64();
+    for (;;) {
+        const DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, kRequestSliceMs);
+        if (result == WAIT_OBJECT_0)
+            return true;
+        if (result != WAIT_TIMEOUT)
+            return false;  // the agent ended
+        const ULONGLONG waited = ::GetTickCount64() - begun;
+        const bool taken = block_->request.load(std::memory_order_acquire) == 0;
+        if ((!taken && waited >= kTakeTimeoutMs) || waited >= kAnswerTimeoutMs) {
+            ::TerminateProcess(process_.get(), 1);
+            return false;
+        }
+    }
 }
 
 void AgentProcess::stop() noexcept {
     if (!process_)
         return;
-    agent::Command quit;
-    quit.kind = uint32_t(agent::CommandKind::Quit);
-    send(quit);
-    if (::WaitForSingleObject(process_.get(), kQuitTimeoutMs) != WAIT_OBJECT_0)
-        ::TerminateProcess(process_.get(), 1);
-    process_.reset();
+    block_->quit.store(1, std::memory_order_release);
+    wake();
+    agentTold(std::move(process_));
 }
 
+// The inheritable copies live only for the moment of CreateProcess, and only they are inherited:
+// without a list of them no agent is started, rather than one that inherits every inheritable
+// handle of the host.
 void AgentProcess::launch() {
     UniqueKernelHandle self;
     HANDLE selfCopy = nullptr;
     if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
-                          &selfCopy, SYNCHRONIZE | PROCESS_DUP_HANDLE, TRUE, 0))
+                          &selfCopy, SYNCHRONIZE, TRUE, 0))
         self.reset(selfCopy);
     UniqueKernelHandle mapping = inheritableCopy(mapping_.get(), 0, DUPLICATE_SAME_ACCESS);
     UniqueKernelHandle wake = inheritableCopy(wake_.get(), 0, DUPLICATE_SAME_ACCESS);
@@ -132,35 +146,42 @@ void AgentProcess::launch() {
     const std::wstring rundll32 = rundll32Path();
     std::wstring commandLine = L"\"" + rundll32 + L"\" \"" + dll + L"\",ConsoleAgent" + handles;
 
-    // Only these four handles go to the agent, not every inheritable handle of the host.
     HANDLE inherited[] = {mapping.get(), wake.get(), reply.get(), self.get()};
     SIZE_T listSize = 0;
     ::InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
     std::vector<unsigned char> listMemory(listSize);
     auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listMemory.data());
-    const bool listed = listSize != 0 &&
-                        ::InitializeProcThreadAttributeList(list, 1, 0, &listSize) &&
-                        ::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+    if (listSize == 0 || !::InitializeProcThreadAttributeList(list, 1, 0, &listSize))
+        throw std::runtime_error("could not list the handles to hand the agent: " +
+                                 systemText(::GetLastError()));
+    const bool listed = ::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
                                                     inherited, sizeof inherited, nullptr, nullptr);
+    const DWORD listError = ::GetLastError();
+    if (!listed) {
+        ::DeleteProcThreadAttributeList(list);
+        throw std::runtime_error("could not list the handles to hand the agent: " +
+                                 systemText(listError));
+    }
     STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = listed ? sizeof startup : sizeof startup.StartupInfo;
-    startup.lpAttributeList = listed ? list : nullptr;
+    startup.StartupInfo.cb = sizeof startup;
+    startup.lpAttributeList = list;
     PROCESS_INFORMATION info{};
     // No console of the host's: the agent allocates its own, hidden.
-    const DWORD flags = DETACHED_PROCESS | (listed ? EXTENDED_STARTUPINFO_PRESENT : 0);
-    const BOOL created =
-        ::CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
-                         nullptr, nullptr, &startup.StartupInfo, &info);
+    const BOOL created = ::CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr,
+                                          TRUE, DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT,
+                                          nullptr, nullptr, &startup.StartupInfo, &info);
     const DWORD error = ::GetLastError();
-    if (listed)
-        ::DeleteProcThreadAttributeList(list);
+    ::DeleteProcThreadAttributeList(list);
     if (!created)
         throw std::runtime_error("could not start " +
                                  std::string(rundll32.begin(), rundll32.end()) + ": " +
                                  systemText(error));
     ::CloseHandle(info.hThread);
     process_.reset(info.hProcess);
+    processId_ = info.dwProcessId;
+}
 
+void AgentProcess::waitUntilReady() {
     HANDLE waits[] = {reply_.get(), process_.get()};
     const DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs);
     if (result != WAIT_OBJECT_0 || block_->ready.load() == 0) {

@@ -1,5 +1,7 @@
 // One running console agent: the system's rundll32 with this module loaded at its ConsoleAgent
-// entry point, the block it shares with the widget and the two events between them.
+// entry point, the block it shares with the widget and the two events between them. Nothing here
+// waits long on the agent: commands are queued, quitting is a flag, and only starting a child
+// waits for an answer, with a short bound for the agent to take the request.
 #pragma once
 
 #include <windows.h>
@@ -19,26 +21,22 @@ public:
     AgentProcess& operator=(const AgentProcess&) = delete;
 
     agent::Block& block() { return *block_; }
+    HANDLE process() const { return process_.get(); }
+    DWORD processId() const { return processId_; }
     bool running() const {
         return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
     }
     void wake() { ::SetEvent(wake_.get()); }
 
-    // Queues a command and wakes the agent; a full queue drops it (the agent has stopped
-    // taking commands, or a paste outran it).
-    void send(const agent::Command& command) {
-        if (agent::push(*block_, command))
-            wake();
-    }
-
-    // Hands the request in the block to the agent and waits for its answer; false when the
-    // agent ended or did not answer in time (it is then ended).
-    bool request(agent::RequestKind kind);
-    // Asks the agent to quit, and ends it if it does not in time.
+    // Hands the start request in the block to the agent and waits for its answer; false when
+    // the agent ended, or did not take the request or answer it in time (it is then ended).
+    bool requestStart();
+    // Tells the agent to quit and leaves the wait for it to the agents stopping with it.
     void stop() noexcept;
 
 private:
     void launch();
+    void waitUntilReady();
 
     UniqueKernelHandle mapping_;
     UniqueMappedView view_;
@@ -46,6 +44,7 @@ private:
     UniqueKernelHandle wake_;
     UniqueKernelHandle reply_;
     UniqueKernelHandle process_;
+    DWORD processId_ = 0;
 };
 
 }  // namespace tideglass::win32

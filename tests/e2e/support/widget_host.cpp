@@ -171,6 +171,25 @@ std::map<DWORD, std::string> descendants(DWORD root) {
     return found;
 }
 
+bool suspendProcess(DWORD pid, bool suspend) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    int threads = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid)
+            continue;
+        if (HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+            threads += (suspend ? SuspendThread(thread) : ResumeThread(thread)) != DWORD(-1);
+            CloseHandle(thread);
+        }
+    }
+    CloseHandle(snapshot);
+    return threads > 0;
+}
+
 bool processRunning(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (process == nullptr)

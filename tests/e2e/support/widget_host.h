@@ -70,6 +70,8 @@ bool consoleInfo(CONSOLE_SCREEN_BUFFER_INFO& info);
 // Ids of the running processes whose parent is this process and whose image is `exeName`.
 std::vector<DWORD> childProcesses(const char* exeName = "cmd.exe");
 bool processRunning(DWORD pid);
+// Suspends (or resumes) every thread of a process, as a hung process would stand still.
+bool suspendProcess(DWORD pid, bool suspend);
 // Every running process started by `root` and by those it started, with its image name.
 std::map<DWORD, std::string> descendants(DWORD root);
 

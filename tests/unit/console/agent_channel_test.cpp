@@ -5,6 +5,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/agent_channel.h"
@@ -41,10 +42,11 @@ TEST_F(AgentChannel, OnlyABlockOfThisLayoutIsAttached) {
 }
 
 TEST_F(AgentChannel, ReadsTheLastPublishedScreenOnceAndCopiesAnyRectangleOfIt) {
-    EXPECT_EQ(read(*block, *snapshot), ReadResult::Unchanged) << "nothing published yet";
+    EXPECT_EQ(read(*block, snapshot->sequence, *snapshot), ReadResult::Unchanged)
+        << "nothing published yet";
     publishGrid(4, 3);
-    EXPECT_EQ(read(*block, *snapshot), ReadResult::Copied);
-    EXPECT_EQ(read(*block, *snapshot), ReadResult::Unchanged);
+    EXPECT_EQ(read(*block, snapshot->sequence, *snapshot), ReadResult::Copied);
+    EXPECT_EQ(read(*block, snapshot->sequence, *snapshot), ReadResult::Unchanged);
     char16_t characters[6];
     uint16_t attributes[6];
     copyRectangle(*snapshot, 12, 101, 3, 2, characters, attributes);  // from (2, 1), one past
@@ -59,13 +61,15 @@ TEST_F(AgentChannel, DamagedSizesAreRefusedAndFarOriginsReadBlank) {
         block->columns = columns;
         block->rows = rows;
         block->sequence += 2;
-        EXPECT_EQ(read(*block, *snapshot), ReadResult::Damaged) << columns << " x " << rows;
+        EXPECT_EQ(read(*block, snapshot->sequence, *snapshot), ReadResult::Damaged)
+            << columns << " x " << rows;
     }
     block->sequence += 1;
-    EXPECT_EQ(read(*block, *snapshot), ReadResult::Busy) << "caught while being written";
+    EXPECT_EQ(read(*block, snapshot->sequence, *snapshot), ReadResult::Busy)
+        << "caught while being written";
 
     publishGrid(4, 3);
-    ASSERT_EQ(read(*block, *snapshot), ReadResult::Copied);
+    ASSERT_EQ(read(*block, snapshot->sequence, *snapshot), ReadResult::Copied);
     std::vector<char16_t> characters(4);
     std::vector<uint16_t> attributes(4);
     for (auto [left, top] : {std::pair{INT_MIN, INT_MIN}, {INT_MAX, 100}, {-32768, 32767}}) {
@@ -93,6 +97,53 @@ TEST_F(AgentChannel, QueueKeepsOrderUpToItsCapacityAndSurvivesDamagedIndices) {
     block->head = 3 * kQueueCapacity;  // a widget side that claims more than the queue holds
     EXPECT_FALSE(pop(*block, out));
     EXPECT_EQ(block->tail.load(), block->head.load());
+}
+
+// A writer publishing grids of two widths while the widget reads: every read it keeps is one
+// grid whole, with the width it was published with.
+TEST_F(AgentChannel, KeptReadsAreWholeWhileTheAgentWrites) {
+    std::thread writer([this] {
+        for (int i = 0; i < 3000; ++i) {
+            const int32_t columns = i % 2 ? 200 : 100;
+            const std::vector<char16_t> cells(size_t(columns) * 100, char16_t(u'a' + i % 26));
+            const std::vector<uint16_t> attributes(cells.size(), uint16_t(columns));
+            publish(*block, ScreenInfo{}, columns, 100, cells.data(), attributes.data());
+        }
+    });
+    auto scratch = std::make_unique<Snapshot>();
+    int kept = 0;
+    for (int i = 0; i < 20000 && kept < 200; ++i) {
+        if (read(*block, snapshot->sequence, *scratch) != ReadResult::Copied)
+            continue;
+        snapshot.swap(scratch);
+        ++kept;
+        const size_t cells = size_t(snapshot->columns) * size_t(snapshot->rows);
+        for (size_t c = 0; c < cells; ++c) {
+            ASSERT_EQ(snapshot->characters[c], snapshot->characters[0]) << "cell " << c;
+            ASSERT_EQ(snapshot->attributes[c], uint16_t(snapshot->columns)) << "cell " << c;
+        }
+    }
+    writer.join();
+}
+
+// A paste's keys go in pairs: a press is not queued without the release that follows it.
+TEST(AgentKeys, APressIsNotPartedFromItsRelease) {
+    KeyEvent press, release, other;
+    press.keyDown = true;
+    press.character = u'x';
+    release.character = u'x';
+    other.keyDown = true;
+    other.character = u'y';
+    const KeyEvent pairs[] = {press, release, press, release};
+    const KeyEvent presses[] = {press, other, press};
+    struct Case {
+        const KeyEvent* events;
+        size_t count, room, taken;
+    };
+    for (const Case& c : {Case{pairs, 4, 9, 4}, Case{pairs, 4, 3, 2}, Case{pairs, 4, 2, 2},
+                          Case{pairs, 4, 1, 0}, Case{pairs, 4, 0, 0}, Case{presses, 3, 2, 2}})
+        EXPECT_EQ(keysThatFit(c.events, c.count, c.room), c.taken)
+            << c.count << " events, room for " << c.room;
 }
 
 TEST(AgentExtent, CoversWindowAndGridWithinTheCellLimit) {

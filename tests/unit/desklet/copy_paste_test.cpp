@@ -87,15 +87,25 @@ TEST_F(DeskletTest, LongPasteIsFedAsTheConsoleTakesItInOrder) {
     EXPECT_GE(first, 3001u);
     desklet->processMessage(kWmTimer, kPollTimerId, 0);
     EXPECT_EQ(input.written.size(), first) << "much still waits";
-    for (int tick = 0; tick < 100 && input.written.size() < 60000; ++tick) {
+    keyboard.hold({});
+    desklet->processMessage(kWmKeyDown, 'Z', 0x002C0001);
+    desklet->processMessage(kWmKeyUp, 'Z', intptr_t(0xC02C0001));
+    EXPECT_EQ(input.written.size(), first) << "a key typed meanwhile waits for the paste";
+    for (int tick = 0;
+         tick < 100 && (input.written.empty() || input.written.back().virtualKeyCode != 'Z');
+         ++tick) {
         input.waiting = 0;  // the program read it all
         desklet->processMessage(kWmTimer, kPollTimerId, 0);
     }
     std::u16string arrived;
     for (const KeyEvent& e : input.written)
-        if (e.keyDown)
+        if (e.keyDown && e.virtualKeyCode != 'Z')
             arrived += e.character;
     EXPECT_EQ(arrived, text);
+    const size_t n = input.written.size();
+    ASSERT_GT(n, 2u);
+    EXPECT_EQ(input.written[n - 2].virtualKeyCode, 'Z') << "typed after the paste";
+    EXPECT_EQ(input.written[n - 1].virtualKeyCode, 'Z');
     for (const KeyEvent& e : input.written)
         EXPECT_NE(e.virtualKeyCode, 'V') << "the paste keys stay the widget's";
 }

@@ -147,6 +147,37 @@ TEST_F(PluginEntry, ConsoleTakenRunsTheWidgetInAConsoleAgent) {
     EXPECT_TRUE(console.calls.size() == 1) << "only the process's failed allocation";
 }
 
+// An agent that ended took its console along: the restart brings a new one, sized as the first
+// was (window shrunk before the buffer) and with its own window; one that cannot come is a start
+// that failed.
+TEST_F(PluginEntry, DeadAgentIsReplacedByANewConsoleAtTheRestart) {
+    console.allocateFails = true;
+    agents.next = std::make_unique<fakes::FakeAgentConsole>();
+    fakes::FakeAgentConsole& agent = *agents.next;
+    std::unique_ptr<Desklet> desklet(createDesklet(platform, widget, instance, nullptr, nullptr));
+    ASSERT_NE(desklet, nullptr);
+    agent.alive = false;
+    agent.consoleHost.consoleWindow = reinterpret_cast<WindowHandle>(0xC1);
+    agent.screenBuffer.windowCalls.clear();
+    agent.screenBuffer.bufferSizeCalls.clear();
+    desklet->restartChild();
+    EXPECT_EQ(agent.renewals, 1);
+    EXPECT_EQ(desklet->consoleWindowHandle(), agent.consoleHost.consoleWindow);
+    ASSERT_EQ(agent.screenBuffer.windowCalls.size(), 2u);
+    EXPECT_EQ(agent.screenBuffer.windowCalls[0].right, 2) << "shrunk to 3 x 3 first";
+    EXPECT_EQ(agent.screenBuffer.windowCalls[1].right, 79);
+    EXPECT_EQ(agent.screenBuffer.bufferSizeCalls.size(), 1u);
+    EXPECT_EQ(agent.processList.creations.size(), 2u);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    agent.alive = false;
+    agent.renewFailure = "rundll32 could not start";
+    desklet->restartChild();
+    EXPECT_TRUE(desklet->isChildFailed());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Could not run the child application: rundll32 could not start");
+}
+
 TEST_F(PluginEntry, LateStandardFailureGivesTheConsoleBack) {
     ui.setTimerThrows = true;
     EXPECT_EQ(createDesklet(platform, widget, instance, nullptr, nullptr), nullptr);
