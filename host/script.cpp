@@ -71,7 +71,7 @@ bool runScript(HostApp& app, const std::vector<ScriptStep>& script) {
                 }
                 break;
             case ScriptStep::Kind::Exit:
-                app.exit();
+                app.exitAll();
                 break;
         }
         std::fflush(stdout);
