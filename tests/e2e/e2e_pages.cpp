@@ -78,14 +78,14 @@ const std::vector<ExpectedControl> kConsoleSettingsControls = {
     {-1, "Button", "Size", 6, 66, 72, 60, kGroup},
     {-1, "Static", "Rows:", 12, 102, 30, 8, kLabel},
     {1007, "Edit", "", 48, 96, 24, 14, kEdit},
-    {-1, "Static", "Columns:", 12, 84, 30, 8, kLabel},
+    {-1, "Static", "Columns:", 12, 84, 34, 8, kLabel},
     {1011, "Edit", "", 48, 78, 24, 14, kEdit},
     {-1, "Button", "Child process", 6, 6, 318, 54, kGroup},
     {-1, "Static", "Command line:", 12, 24, 48, 8, kLabel},
     {1014, "Edit", "", 66, 18, 246, 14, kEdit},
-    {-1, "Static", "Update every", 12, 162, 48, 8, kLabel},
-    {1015, "Edit", "", 60, 156, 36, 14, kEdit},
-    {-1, "Static", "milliseconds", 102, 162, 38, 8, kLabel},
+    {-1, "Static", "Update every", 12, 168, 48, 8, kLabel},
+    {1015, "Edit", "", 60, 162, 36, 14, kEdit},
+    {-1, "Static", "milliseconds", 102, 168, 44, 8, kLabel},
     {-1, "Button", "Margins", 84, 66, 240, 60, kGroup},
     {-1, "Static", "Right:", 144, 108, 20, 8, kLabel},
     {-1, "Static", "Left:", 90, 108, 16, 8, kLabel},
@@ -97,7 +97,7 @@ const std::vector<ExpectedControl> kConsoleSettingsControls = {
     {1030, "Edit", "", 288, 102, 24, 14, kEdit},
     {-1, "Static", "Start directory:", 12, 42, 50, 8, kLabel},
     {1035, "Edit", "", 66, 36, 246, 14, kEdit},
-    {-1, "Button", "Buffer update interval", 6, 132, 318, 48, kGroup},
+    {-1, "Button", "Buffer update interval", 6, 132, 318, 54, kGroup},
     {-1, "Static",
      "These are the internal margins of the console text area from the desklet's edge. All "
      "values are in pixels.",
@@ -105,7 +105,7 @@ const std::vector<ExpectedControl> kConsoleSettingsControls = {
     {-1, "Static",
      "Setting a lower value will make the console more responsive but will also use a lot of "
      "CPU!",
-     12, 144, 286, 8, kLabel},
+     12, 144, 300, 16, kLabel},
     {-1, "Static", "NOTE: the maximum number of columns is limited by the system. ", 6, 192, 318,
      18, kLabel},
 };
@@ -135,8 +135,8 @@ const std::vector<ExpectedControl> kFontAndColorsControls = {
      6, 186, 318, 24, kLabel},
     {1039, "Button", "Make black background trasparent", 126, 66, 126, 10, kCheck},
     {1040, "Button", "Show non-OEM fonts too", 12, 54, 96, 10, kCheck},
-    {-1, "Static", "NOTE: non-OEM fonts may not be able to display graphical characters.", 18, 18,
-     84, 30, kLabel},
+    {-1, "Static", "NOTE: non-OEM fonts may not be able to display graphical characters.", 18, 16,
+     90, 36, kLabel},
 };
 
 struct TemplateCase {
@@ -459,6 +459,46 @@ TEST_F(PagesInSheet, ScreenshotsOfBothPages) {
     RedrawWindow(sheet, nullptr, nullptr, paintNow);
     EXPECT_TRUE(e2e::saveWindowPng(colors, dir + "page_font_and_colors.png"));
     EXPECT_TRUE(e2e::saveWindowPng(sheet, dir + "sheet_font_and_colors.png"));
+}
+
+// Every text on both pages shows whole with the page's own font: a label's wrapped lines fit its
+// height and no word runs past its width; a check box's or group box's one line fits beside its
+// box or within its frame.
+TEST_F(PagesInSheet, EveryTextFitsItsControl) {
+    openSheet();
+    for (int index : {0, 1}) {
+        HWND shown = page(index);
+        ASSERT_NE(shown, nullptr);
+        for (HWND control = GetWindow(shown, GW_CHILD); control != nullptr;
+             control = GetWindow(control, GW_HWNDNEXT)) {
+            char kind[32] = {}, text[512] = {};
+            GetClassNameA(control, kind, sizeof kind);
+            GetWindowTextA(control, text, sizeof text);
+            const LONG style = GetWindowLongA(control, GWL_STYLE);
+            const bool label = lstrcmpiA(kind, "Static") == 0;
+            const bool check = (style & 0xF) == BS_AUTOCHECKBOX;
+            const bool group = (style & 0xF) == BS_GROUPBOX;
+            if (text[0] == '\0' || !(label || check || group))
+                continue;
+            RECT client{};
+            GetClientRect(control, &client);
+            HDC dc = GetDC(control);
+            HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            // The room the text has: beside the check box's square, inside the frame's corners.
+            const LONG room = client.right - (check ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0) -
+                              (group ? 16 : 0);
+            RECT needed{0, 0, room, 0};
+            DrawTextA(dc, text, -1, &needed,
+                      DT_CALCRECT | DT_EXPANDTABS | (label ? DT_WORDBREAK : DT_SINGLELINE));
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
+            EXPECT_LE(needed.right, room) << "page " << index << ": " << text;
+            if (label) {
+                EXPECT_LE(needed.bottom, client.bottom) << "page " << index << ": " << text;
+            }
+        }
+    }
 }
 
 // The procedures on a bare window: the link comes from the creation record and goes with
