@@ -244,9 +244,6 @@ TEST(RendererSettings, FillsEveryFieldAndTurnsIntegersIntoSwitches) {
     EXPECT_EQ(c.font.charSet, kOemCharset);
 }
 
-}  // namespace
-}  // namespace tideglass::desklet_test
-
 struct CursorRow {
     int rows;
     int16_t cursorY;
@@ -272,3 +269,6 @@ TEST_P(ResizeKeepsCursorInView, WindowEndsOnTheCursorRow) {
 INSTANTIATE_TEST_SUITE_P(Rows, ResizeKeepsCursorInView,
                          ::testing::Values(CursorRow{40, 30, 0, 39}, CursorRow{40, 39, 0, 39},
                                            CursorRow{40, 100, 61, 100}, CursorRow{5, 240, 45, 49}));
+
+}  // namespace
+}  // namespace tideglass::desklet_test
