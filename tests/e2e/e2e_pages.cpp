@@ -19,6 +19,11 @@
 #include "pages/font_and_colors_page.h"
 #include "pages/resource.h"
 #include "platform/win32/win32_choosers.h"
+#include "platform/win32/win32_preview.h"
+#include "desklet/renderer_settings.h"
+#include "pages/preview.h"
+#include "render/renderer.h"
+#include "platform/win32/gdi_graphics.h"
 #include "platform/win32/win32_page_procedures.h"
 #include "platform/win32/win32_property_pages.h"
 #include "settings/keys.h"
@@ -137,12 +142,15 @@ const std::vector<ExpectedControl> kFontAndColorsControls = {
     {1040, "Button", "Show non-OEM fonts too", 12, 54, 96, 10, kCheck},
     {-1, "Static", "NOTE: non-OEM fonts may not be able to display graphical characters.", 18, 16,
      90, 36, kLabel},
+    {-1, "Button", "Preview", 6, 214, 318, 76, kGroup},
+    {1041, "Static", "", 12, 226, 306, 58, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE},
 };
 
 struct TemplateCase {
     const char* name;
     int resourceId;
     uint32_t style;
+    short height;
     const std::vector<ExpectedControl>* controls;
 };
 
@@ -169,7 +177,7 @@ TEST_P(PageTemplate, MatchesTheControlTable) {
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 334);
-    EXPECT_EQ(dialog.cy, 219);
+    EXPECT_EQ(dialog.cy, c.height);
     EXPECT_EQ(dialog.menu, "");
     EXPECT_EQ(dialog.windowClass, "");
     EXPECT_EQ(dialog.caption, "Dialog");
@@ -202,11 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
     Dll, PageTemplate,
     ::testing::Values(TemplateCase{"ConsoleSettings", IDD_CONSOLE_SETTINGS,
                                    WS_CHILD | WS_DISABLED | WS_CAPTION | DS_SETFONT | DS_FIXEDSYS,
-                                   &kConsoleSettingsControls},
+                                   219, &kConsoleSettingsControls},
                       TemplateCase{"FontAndColors", IDD_FONT_AND_COLORS,
                                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
                                        DS_FIXEDSYS,
-                                   &kFontAndColorsControls}),
+                                   296, &kFontAndColorsControls}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
@@ -499,6 +507,68 @@ TEST_F(PagesInSheet, EveryTextFitsItsControl) {
             }
         }
     }
+}
+
+// The preview is the widget's own renderer drawing the sample with what the page shows, before
+// OK: its pixels are those of a renderer built for the same settings, also after a switch is
+// clicked, and nothing is applied meanwhile.
+TEST_F(PagesInSheet, PreviewShowsTheRenderersPixelsForTheShownSettings) {
+    desklet.settings.integer(keys::kBackgroundColor) = int32_t(0xC0603010);
+    desklet.settings.integer(keys::kIgnoreBgColors) = 0;
+    openSheet();
+    HWND colors = page(1);
+    ASSERT_NE(colors, nullptr);
+    HWND preview = GetDlgItem(colors, IDC_PREVIEW);
+    auto shownPixels = [&] {
+        std::vector<uint32_t> pixels;
+        RECT client{};
+        GetClientRect(preview, &client);
+        auto bitmap =
+            reinterpret_cast<HBITMAP>(SendMessageA(preview, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        pixels.resize(std::size_t(client.right) * client.bottom);
+        HDC dc = GetDC(nullptr);
+        if (bitmap == nullptr || GetDIBits(dc, bitmap, 0, client.bottom, pixels.data(), &info,
+                                           DIB_RGB_COLORS) != client.bottom)
+            pixels.clear();
+        ReleaseDC(nullptr, dc);
+        return pixels;
+    };
+    auto rendered = [&](const Settings& settings) {
+        win32::GdiGraphics graphics;
+        SampleScreen sample;
+        Renderer renderer(previewConfig(rendererConfigFromSettings(settings)), graphics, sample);
+        renderer.snapshot(nullptr);
+        renderer.draw(true);
+        int width = 0, height = 0;
+        const std::vector<uint32_t> pixels = win32::canvasPixels(renderer.canvas(), width, height);
+        RECT client{};
+        GetClientRect(preview, &client);
+        std::vector<uint32_t> shown =
+            win32::composePreview(pixels, width, height, client.right, client.bottom);
+        for (uint32_t& pixel : shown)
+            pixel &= 0xFFFFFF;  // the control's copy need not keep the alpha byte
+        return shown;
+    };
+    auto withoutAlpha = [](std::vector<uint32_t> pixels) {
+        for (uint32_t& pixel : pixels)
+            pixel &= 0xFFFFFF;
+        return pixels;
+    };
+    EXPECT_EQ(withoutAlpha(shownPixels()), rendered(desklet.settings));
+
+    SendMessageA(GetDlgItem(colors, IDC_INVERT_COLORS), BM_CLICK, 0, 0);
+    Settings inverted = desklet.settings;
+    inverted.integer(keys::kInvertColors) = 1;
+    const std::vector<uint32_t> shown = withoutAlpha(shownPixels());
+    EXPECT_EQ(shown, rendered(inverted));
+    EXPECT_NE(shown, rendered(desklet.settings));
+    EXPECT_TRUE(desklet.applies.empty());
 }
 
 // The procedures on a bare window: the link comes from the creation record and goes with
