@@ -55,11 +55,12 @@ bool ProcessWindow::create(Events events) {
     if (window_ == nullptr)
         return false;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    addIcon();
     return true;
 }
 
 void ProcessWindow::addIcon() {
+    if (window_ == nullptr)
+        return;
     NOTIFYICONDATAA data = iconData(window_);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kIconMessage;

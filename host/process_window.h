@@ -25,6 +25,8 @@ public:
     ProcessWindow& operator=(const ProcessWindow&) = delete;
 
     bool create(Events events);
+    // Puts the icon in the notification area (again, after the taskbar restarted).
+    void addIcon();
     HWND handle() const { return window_; }
     // False when another program holds the combination (the widgets run without it then).
     bool registerHotkey(const Hotkey& hotkey);
@@ -35,7 +37,6 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void addIcon();
 
     HWND window_ = nullptr;
     Events events_;

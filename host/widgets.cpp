@@ -68,6 +68,10 @@ bool Widgets::startAll() {
     }
     for (const std::string& section : saved)
         startWidget(add(section));
+    // Last: the taskbar can be slow to answer (Wine starts its own on the first icon), and the
+    // widgets come first.
+    if (first() != nullptr)
+        processWindow_.addIcon();
     std::fflush(stderr);
     return first() != nullptr;
 }

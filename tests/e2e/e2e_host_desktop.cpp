@@ -149,7 +149,8 @@ TEST(HostDesktop, SettingsSheetOpensInsideTheWorkArea) {
 }
 
 // Click-through and the opacity are the window's own (its extended style, the saved place);
-// the hotkey is held by the host, so no other program can take it.
+// the hotkey is held by the host, so no other program can take it, and its press brings the
+// widget to the keyboard and a second one gives the keyboard back.
 TEST(HostDesktop, ClickThroughOpacityAndHotkeyAreTheWindowsOwn) {
     const std::string ini = e2e::tempFile("desktop-essentials.ini");
     HostProcess host(hostArguments(ini));
@@ -172,6 +173,26 @@ TEST(HostDesktop, ClickThroughOpacityAndHotkeyAreTheWindowsOwn) {
         UnregisterHotKey(nullptr, 1);
     EXPECT_FALSE(taken);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED));
+    // The hotkey, as the system delivers it, brings the widget to the keyboard.
+    HWND process = nullptr;
+    while ((process = FindWindowExA(nullptr, process, "TideglassHostProcess", nullptr))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(process, &owner);
+        if (owner == host.id())
+            break;
+    }
+    ASSERT_NE(process, nullptr);
+    HWND other = CreateWindowExA(0, "Static", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(host::pumpUntil([&] { return GetForegroundWindow() == other; }, kTimeoutMs));
+    const LPARAM pressed = MAKELPARAM(MOD_CONTROL | MOD_ALT, VK_OEM_3);
+    PostMessageA(process, WM_HOTKEY, 1, pressed);
+    EXPECT_TRUE(host::pumpUntil([&] { return GetForegroundWindow() == widget; }, kTimeoutMs));
+    PostMessageA(process, WM_HOTKEY, 1, pressed);
+    EXPECT_TRUE(host::pumpUntil([&] { return GetForegroundWindow() == other; }, kTimeoutMs))
+        << "the second press gives the keyboard back";
+    DestroyWindow(other);
 
     PostMessageA(widget, WM_COMMAND, kExit, 0);
     EXPECT_EQ(host.wait(), 0u) << host.output();
