@@ -272,6 +272,11 @@ KeySink HostApp::keySink() {
     return [this](UINT message, WPARAM wParam, LPARAM lParam) { sendKey(message, wParam, lParam); };
 }
 
+void HostApp::tick() {
+    if (!finished_)
+        SendMessageA(window_.handle(), WM_TIMER, 1, 0);
+}
+
 void HostApp::sendKey(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!finished_)
         SendMessageA(window_.handle(), message, wParam, lParam);

@@ -53,6 +53,8 @@ public:
 
     // Runs the message loop for `ms` milliseconds, or until the host is finished.
     void run(DWORD ms);
+    // Runs the plug-in's update step now, as its poll timer (identifier 1) would.
+    void tick();
     // Gives the widget one key message, as the keyboard would.
     void sendKey(UINT message, WPARAM wParam, LPARAM lParam);
     KeySink keySink();

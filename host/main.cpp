@@ -111,7 +111,8 @@ int main() {
     {
         host::Widgets widgets(plugin, options.ini, options.section);
         if (widgets.startAll()) {
-            if (!host::runScript(*widgets.first(), options.script))
+            host::HostApp* first = widgets.first();
+            if (first != nullptr && !host::runScript(*first, options.script))
                 status = 1;
             widgets.run();
         }

@@ -7,6 +7,7 @@ namespace host {
 namespace {
 
 constexpr UINT kIconMessage = WM_APP + 1;
+constexpr UINT kNextMessage = WM_APP + 2;
 constexpr UINT kIconId = 1;
 constexpr int kHotkeyId = 1;
 constexpr DWORD kIconRemovalWaitMs = 500;
@@ -87,6 +88,10 @@ void ProcessWindow::removeIconSoon() {
         removeIcon();
 }
 
+void ProcessWindow::postNext() {
+    PostMessageA(window_, kNextMessage, 0, 0);
+}
+
 bool ProcessWindow::registerHotkey(const Hotkey& hotkey) {
     if (window_ == nullptr)
         return false;
@@ -112,6 +117,11 @@ LRESULT CALLBACK ProcessWindow::windowProc(HWND window, UINT message, WPARAM wPa
             GetCursorPos(&at);
             self->events_.iconMenu(at);
         }
+        return 0;
+    }
+    if (message == kNextMessage) {
+        if (self->events_.next)
+            self->events_.next();
         return 0;
     }
     if (message == WM_HOTKEY) {

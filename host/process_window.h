@@ -15,6 +15,7 @@ public:
     struct Events {
         std::function<void(POINT screen)> iconMenu;
         std::function<void()> hotkey;
+        std::function<void()> next;  // what postNext() asked for, from the message loop
     };
 
     static constexpr char kClassName[] = "TideglassHostProcess";
@@ -27,6 +28,8 @@ public:
     bool create(Events events);
     // Puts the icon in the notification area (again, after the taskbar restarted).
     void addIcon();
+    // Has the message loop call Events::next once it has run what is waiting before it.
+    void postNext();
     HWND handle() const { return window_; }
     // False when another program holds the combination (the widgets run without it then).
     bool registerHotkey(const Hotkey& hotkey);

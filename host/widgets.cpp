@@ -44,6 +44,7 @@ bool Widgets::startAll() {
     ProcessWindow::Events events;
     events.iconMenu = [this](POINT at) { iconMenu(at); };
     events.hotkey = [this] { hotkey(); };
+    events.next = [this] { restoreNext(); };
     if (processWindow_.create(events)) {
         Hotkey key;
         const std::string name = loadHotkey(ini_);
@@ -60,20 +61,47 @@ bool Widgets::startAll() {
     }
     const HostIni main(ini_, section_);
     // The first widget's section was closed while others stayed: it stays closed.
-    if (!(main.closed() && !main.hasWidgetSection() && !saved.empty())) {
+    if (main.closed() && !main.hasWidgetSection() && !saved.empty()) {
+        toRestore_.assign(saved.begin() + 1, saved.end());
+        startWidget(add(saved.front()));
+    } else {
         main.clearClosed();
+        toRestore_ = saved;
         // A first widget that cannot start ends the process, as it always has.
-        if (!startWidget(add(section_)))
+        if (!startWidget(add(section_))) {
+            toRestore_.clear();
             return false;
+        }
     }
-    for (const std::string& section : saved)
-        startWidget(add(section));
-    // Last: the taskbar can be slow to answer (Wine starts its own on the first icon), and the
-    // widgets come first.
-    if (first() != nullptr)
-        processWindow_.addIcon();
     std::fflush(stderr);
-    return first() != nullptr;
+    if (processWindow_.handle() == nullptr) {
+        // No window to be called back on: all of them now.
+        while (!toRestore_.empty())
+            restoreNext();
+    } else if (toRestore_.empty()) {
+        processWindow_.addIcon();
+    } else {
+        processWindow_.postNext();
+    }
+    return first() != nullptr || !toRestore_.empty();
+}
+
+void Widgets::restoreNext() {
+    if (toRestore_.empty())
+        return;
+    // A start can take seconds (a console agent getting its console ready): every widget up
+    // so far shows its console first.
+    for (auto& widget : widgets_)
+        widget->tick();
+    const std::string section = toRestore_.front();
+    toRestore_.erase(toRestore_.begin());
+    startWidget(add(section));
+    std::fflush(stderr);
+    if (!toRestore_.empty())
+        processWindow_.postNext();
+    else if (first() != nullptr)
+        // Last: the taskbar can be slow to answer (Wine starts its own on the first icon).
+        processWindow_.addIcon();
 }
 
 int Widgets::exitCode() const {
@@ -123,6 +151,7 @@ void Widgets::close(HostApp& widget) {
 }
 
 void Widgets::exitAll(int exitCode) {
+    toRestore_.clear();
     // What a person sees first: every widget and the icon gone at once. Then nothing is lost:
     // every widget is saved before any is ended.
     for (auto& widget : widgets_)
@@ -202,7 +231,7 @@ void Widgets::run() {
             widget->checkRemoved();
             live = live || !widget->finished();
         }
-        if (!live)
+        if (!live && toRestore_.empty())
             return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
     }

@@ -20,8 +20,10 @@ public:
     Widgets(const Widgets&) = delete;
     Widgets& operator=(const Widgets&) = delete;
 
-    // Starts every saved widget (the first one too, unless it was closed while others stayed),
-    // or one new widget when none was saved; false when none could start.
+    // Starts the first saved widget (the first section's, unless it was closed while others
+    // stayed), or one new widget when none was saved; false when none could start. The other
+    // saved widgets follow one by one from the message loop, so each one already started draws
+    // its console meanwhile.
     bool startAll();
     // The first widget still running (the script's and the hotkey's), null when none is.
     HostApp* first();
@@ -45,6 +47,7 @@ private:
     bool inUse(const std::string& section) const;
     HostApp& add(const std::string& section);
     bool startWidget(HostApp& widget);
+    void restoreNext();
     void iconMenu(POINT at);
     void hotkey();
 
@@ -52,6 +55,7 @@ private:
     std::string ini_;
     std::string section_;
     std::vector<std::unique_ptr<HostApp>> widgets_;
+    std::vector<std::string> toRestore_;  // saved sections not started yet, in order
     ProcessWindow processWindow_;
     HWND returnFocusTo_ = nullptr;  // what had the keyboard before the hotkey
     int exitCode_ = 0;
