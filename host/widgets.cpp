@@ -31,13 +31,9 @@ HostApp& Widgets::add(const std::string& section) {
     return widget;
 }
 
+// A widget that fails to start reports its own failure; only the first one's ends the process.
 bool Widgets::startWidget(HostApp& widget) {
-    if (!widget.start()) {
-        if (exitCode_ == 0)
-            exitCode_ = widget.exitCode();
-        return false;
-    }
-    return true;
+    return widget.start();
 }
 
 bool Widgets::startAll() {
