@@ -72,7 +72,7 @@ HostApp::~HostApp() {
         exit(exitCode_);
 }
 
-bool HostApp::start(bool trayIcon) {
+bool HostApp::start() {
     Placement placement = ini_.loadPlacement();
     // A place saved on a screen that is no longer there would leave the widget out of reach.
     if (MonitorFromPoint(placement.position, MONITOR_DEFAULTTONULL) == nullptr)
@@ -83,14 +83,15 @@ bool HostApp::start(bool trayIcon) {
             plugin_.entry().OnProcessMessage(desklet_, window_.handle(), message, wParam, lParam);
     };
     events.contextMenu = [this](POINT at) {
-        command(showWidgetMenu(window_.handle(), at, window_.onTop()));
+        command(showWidgetMenu(window_.handle(), at,
+                               {window_.onTop(), window_.clickThrough(), window_.opacity()}));
     };
     events.command = [this](WPARAM id) { command(id); };
     events.close = [this] { exit(); };
     events.endSession = [this] { save(); };
     // The host's own keys are written at once, so the place holds even if the host is killed.
     events.moved = [this] { savePlacement(); };
-    if (!window_.create(placement.position, placement.onTop, events)) {
+    if (!window_.create(placement.position, placement.onTop, placement.clickThrough, events)) {
         std::fprintf(stderr, "the widget's window could not be created: %s\n",
                      systemErrorText(GetLastError()).c_str());
         exit(2);
@@ -127,9 +128,8 @@ bool HostApp::start(bool trayIcon) {
         window_.moveTo(clearPlace(window_.handle(), placement.position));
         savePlacement();
     }
+    window_.setOpacity(placement.opacity);
     window_.show();
-    if (trayIcon)
-        window_.addTrayIcon();
     return true;
 }
 
@@ -151,15 +151,29 @@ void HostApp::savePlacement() {
     Placement placement;
     placement.position = window_.position();
     placement.onTop = window_.onTop();
+    placement.opacity = window_.opacity();
+    placement.clickThrough = window_.clickThrough();
     if (!ini_.savePlacement(placement))
         std::fprintf(stderr, "could not write %s: %s\n", ini_.file().c_str(),
                      systemErrorText(GetLastError()).c_str());
 }
 
-void HostApp::exit(int exitCode) {
+void HostApp::vanish() {
+    window_.vanish();
+}
+
+void HostApp::exitAll() {
+    if (onExitAll)
+        onExitAll();
+    else
+        exit();
+}
+
+void HostApp::exit(int exitCode, bool saved, bool processEnds) {
     if (finished_)
         return;
-    if (exitCode == 0)
+    window_.vanish();
+    if (exitCode == 0 && !saved)
         save();
     if (desklet_ != nullptr) {
         void* desklet = desklet_;
@@ -176,7 +190,10 @@ void HostApp::exit(int exitCode) {
         // The plug-in's images are gone with the last widget.
         recorder.clear();
     }
-    window_.destroy();
+    if (processEnds)
+        window_.leaveToTheSystem();
+    else
+        window_.destroy();
     exitCode_ = exitCode;
     finished_ = true;
 }
@@ -204,12 +221,23 @@ void HostApp::command(WPARAM id) {
                 onNewWidget();
             break;
         case kExit:
-            if (onExitAll)
-                onExitAll();
+            exitAll();
+            break;
+        case kCloseWidget:
+            if (onClose)
+                onClose();
             else
                 exit();
             break;
+        case kClickThrough:
+            window_.setClickThrough(!window_.clickThrough());
+            savePlacement();
+            break;
         default:
+            if (id >= kOpacityFirst && id < kOpacityFirst + std::size(kOpacities)) {
+                window_.setOpacity(kOpacities[id - kOpacityFirst]);
+                savePlacement();
+            }
             break;
     }
 }
@@ -242,6 +270,11 @@ void HostApp::run(DWORD ms) {
 
 KeySink HostApp::keySink() {
     return [this](UINT message, WPARAM wParam, LPARAM lParam) { sendKey(message, wParam, lParam); };
+}
+
+void HostApp::tick() {
+    if (!finished_)
+        SendMessageA(window_.handle(), WM_TIMER, 1, 0);
 }
 
 void HostApp::sendKey(UINT message, WPARAM wParam, LPARAM lParam) {

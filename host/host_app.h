@@ -23,27 +23,38 @@ public:
     HostApp& operator=(const HostApp&) = delete;
 
     // Creates the window and the desklet object; false when the plug-in refused or removed it.
-    // The first widget of the process also puts its menu in the notification area.
-    bool start(bool trayIcon = true);
+    bool start();
     // Writes the plug-in's section (OnSave) and the host's own keys.
     void save();
-    // Saves, destroys the desklet and the window; the process then ends with `exitCode`.
-    void exit(int exitCode = 0);
+    // Takes the widget off the screen at once (ending it can take a while).
+    void vanish();
+    // Saves (unless told it is saved already, or the exit code says it failed), destroys the
+    // desklet and the window; the process then ends with `exitCode`. When the whole process
+    // ends, the window is left to the system, which takes it with the process.
+    void exit(int exitCode = 0, bool saved = false, bool processEnds = false);
+    // Exit, for every widget of the process when it has more than this one.
+    void exitAll();
 
     bool finished() const { return finished_; }
     // Ends the widget if the plug-in removed it.
     void checkRemoved();
     const HostIni& ini() const { return ini_; }
 
-    // What the menu's "New widget" and "Exit" ask of the process (Exit alone ends this widget
-    // when unset).
+    // What the menu's "New widget", "Close widget" and "Exit" ask of the process (Exit alone
+    // ends this widget when unset; Close widget then does the same).
     std::function<void()> onNewWidget;
+    std::function<void()> onClose;
     std::function<void()> onExitAll;
+    // The icon's "Click-through" and the hotkey reach the window through these.
+    WidgetWindow& widgetWindow() { return window_; }
+    void savePlacement();
     int exitCode() const { return exitCode_; }
     HWND window() const { return window_.handle(); }
 
     // Runs the message loop for `ms` milliseconds, or until the host is finished.
     void run(DWORD ms);
+    // Runs the plug-in's update step now, as its poll timer (identifier 1) would.
+    void tick();
     // Gives the widget one key message, as the keyboard would.
     void sendKey(UINT message, WPARAM wParam, LPARAM lParam);
     KeySink keySink();
@@ -51,7 +62,6 @@ public:
     bool snapshot(const std::string& path) const;
 
 private:
-    void savePlacement();
     void command(WPARAM id);
     static HostApp* ofWindow(HWND window);
 

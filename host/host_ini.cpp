@@ -11,6 +11,19 @@ constexpr char kTop[] = "top";
 constexpr char kZOrder[] = "z-order";
 constexpr char kOnTop[] = "on-top";
 constexpr char kOnDesktop[] = "desktop";
+constexpr char kOpacity[] = "opacity";
+constexpr char kClickThrough[] = "click-through";
+constexpr char kClosed[] = "closed";
+constexpr char kYes[] = "yes";
+constexpr char kNo[] = "no";
+constexpr char kHotkey[] = "hotkey";
+
+std::string readString(const std::string& file, const std::string& section, const char* key,
+                       const char* fallback) {
+    char value[256] = {};
+    GetPrivateProfileStringA(section.c_str(), key, fallback, value, sizeof value, file.c_str());
+    return value;
+}
 
 }  // namespace
 
@@ -43,6 +56,9 @@ Placement HostIni::loadPlacement() const {
     GetPrivateProfileStringA(section.c_str(), kZOrder, kOnDesktop, zOrder, sizeof zOrder,
                              file_.c_str());
     placement.onTop = std::string(zOrder) == kOnTop;
+    placement.opacity = knownOpacity(static_cast<int>(
+        GetPrivateProfileIntA(section.c_str(), kOpacity, placement.opacity, file_.c_str())));
+    placement.clickThrough = readString(file_, section, kClickThrough, kNo) == kYes;
     return placement;
 }
 
@@ -53,7 +69,43 @@ bool HostIni::savePlacement(const Placement& placement) const {
     return WritePrivateProfileStringA(section.c_str(), kLeft, left.c_str(), file_.c_str()) &&
            WritePrivateProfileStringA(section.c_str(), kTop, top.c_str(), file_.c_str()) &&
            WritePrivateProfileStringA(section.c_str(), kZOrder,
-                                      placement.onTop ? kOnTop : kOnDesktop, file_.c_str());
+                                      placement.onTop ? kOnTop : kOnDesktop, file_.c_str()) &&
+           WritePrivateProfileStringA(section.c_str(), kOpacity,
+                                      std::to_string(placement.opacity).c_str(), file_.c_str()) &&
+           WritePrivateProfileStringA(section.c_str(), kClickThrough,
+                                      placement.clickThrough ? kYes : kNo, file_.c_str());
+}
+
+void HostIni::removeWidget(bool markClosed) const {
+    WritePrivateProfileStringA(section_.c_str(), nullptr, nullptr, file_.c_str());
+    WritePrivateProfileStringA(hostSection().c_str(), nullptr, nullptr, file_.c_str());
+    if (markClosed)
+        WritePrivateProfileStringA(hostSection().c_str(), kClosed, kYes, file_.c_str());
+}
+
+bool HostIni::closed() const {
+    return readString(file_, hostSection(), kClosed, kNo) == kYes;
+}
+
+void HostIni::clearClosed() const {
+    WritePrivateProfileStringA(hostSection().c_str(), kClosed, nullptr, file_.c_str());
+}
+
+int knownOpacity(int percent) {
+    int known = kOpacities[0];
+    for (int opacity : kOpacities)
+        if (percent <= opacity)
+            known = opacity;
+    return known;
+}
+
+std::string loadHotkey(const std::string& file) {
+    std::string hotkey = readString(file, kHostWideSection, kHotkey, "");
+    if (hotkey.empty()) {
+        hotkey = kDefaultHotkey;
+        WritePrivateProfileStringA(kHostWideSection, kHotkey, hotkey.c_str(), file.c_str());
+    }
+    return hotkey;
 }
 
 }  // namespace host

@@ -21,6 +21,7 @@
 #include "support/key_typing.h"
 #include "support/message_boxes.h"
 #include "support/plugin_library.h"
+#include "widgets.h"
 
 namespace {
 
@@ -76,94 +77,6 @@ void clearStandardHandles() {
     SetStdHandle(STD_ERROR_HANDLE, nullptr);
 }
 
-// The widgets of this process: the first in the section named on the command line, the others
-// in sections of the same name numbered from 2, each saved there and restored at the next start.
-class Widgets {
-public:
-    Widgets(const host::PluginLibrary& plugin, std::string ini, std::string section)
-        : plugin_(plugin), ini_(std::move(ini)), section_(std::move(section)) {
-        add(section_);
-    }
-    ~Widgets() { exitAll(0); }
-
-    host::HostApp& first() { return *widgets_.front(); }
-
-    // The widgets saved beside the first one.
-    void restore() {
-        for (int n = 2; n <= kMostWidgets; ++n) {
-            const std::string section = numbered(n);
-            if (!host::HostIni(ini_, section).hasWidgetSection())
-                break;
-            add(section).start(false);
-        }
-    }
-
-    // Another widget, in the first free numbered section, saved at once so it comes back.
-    void addNew() {
-        for (int n = 2; n <= kMostWidgets; ++n) {
-            const std::string section = numbered(n);
-            const host::HostIni ini(ini_, section);
-            if (inUse(section) || ini.hasWidgetSection() || ini.hasPlacement())
-                continue;
-            host::HostApp& widget = add(section);
-            if (widget.start(false))
-                widget.save();
-            return;
-        }
-    }
-
-    void exitAll(int exitCode) {
-        for (auto& widget : widgets_)
-            widget->exit(exitCode);
-    }
-
-    // The message loop, until every widget has ended.
-    void run() {
-        for (;;) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    exitAll(static_cast<int>(msg.wParam));
-                    return;
-                }
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            bool live = false;
-            for (auto& widget : widgets_) {
-                widget->checkRemoved();
-                live = live || !widget->finished();
-            }
-            if (!live)
-                return;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
-        }
-    }
-
-private:
-    static constexpr int kMostWidgets = 64;
-
-    std::string numbered(int n) const { return section_ + " " + std::to_string(n); }
-    bool inUse(const std::string& section) const {
-        for (const auto& widget : widgets_)
-            if (widget->ini().section() == section && !widget->finished())
-                return true;
-        return false;
-    }
-    host::HostApp& add(const std::string& section) {
-        widgets_.push_back(std::make_unique<host::HostApp>(plugin_, host::HostIni(ini_, section)));
-        host::HostApp& widget = *widgets_.back();
-        widget.onNewWidget = [this] { addNew(); };
-        widget.onExitAll = [this] { exitAll(0); };
-        return widget;
-    }
-
-    const host::PluginLibrary& plugin_;
-    std::string ini_;
-    std::string section_;
-    std::vector<std::unique_ptr<host::HostApp>> widgets_;
-};
-
 }  // namespace
 
 int main() {
@@ -196,16 +109,15 @@ int main() {
 
     int status = 0;
     {
-        Widgets widgets(plugin, options.ini, options.section);
-        host::HostApp& first = widgets.first();
-        if (first.start()) {
-            widgets.restore();
-            if (!host::runScript(first, options.script))
+        host::Widgets widgets(plugin, options.ini, options.section);
+        if (widgets.startAll()) {
+            host::HostApp* first = widgets.first();
+            if (first != nullptr && !host::runScript(*first, options.script))
                 status = 1;
             widgets.run();
         }
-        if (first.exitCode() != 0)
-            status = first.exitCode();
+        if (widgets.exitCode() != 0)
+            status = widgets.exitCode();
     }
     if (boxes) {
         for (const auto& box : boxes->boxes())

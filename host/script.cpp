@@ -71,11 +71,7 @@ bool runScript(HostApp& app, const std::vector<ScriptStep>& script) {
                 }
                 break;
             case ScriptStep::Kind::Exit:
-                // As the menu's Exit: every widget of the process is saved and ended.
-                if (app.onExitAll)
-                    app.onExitAll();
-                else
-                    app.exit();
+                app.exitAll();
                 break;
         }
         std::fflush(stdout);

@@ -1,7 +1,6 @@
 #include "widget_window.h"
 
 #include <gdiplus.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -83,9 +82,10 @@ WidgetWindow::~WidgetWindow() {
     destroy();
 }
 
-bool WidgetWindow::create(POINT position, bool onTop, Events events) {
+bool WidgetWindow::create(POINT position, bool onTop, bool clickThrough, Events events) {
     events_ = std::move(events);
     onTop_ = onTop;
+    clickThrough_ = clickThrough;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA widgetClass{};
     widgetClass.lpfnWndProc = &WidgetWindow::windowProc;
@@ -95,7 +95,8 @@ bool WidgetWindow::create(POINT position, bool onTop, Events events) {
     widgetClass.lpszClassName = kClassName;
     RegisterClassA(&widgetClass);
     // A tool window: no taskbar button, as for a widget; it still takes the keyboard focus.
-    const DWORD extended = WS_EX_LAYERED | WS_EX_TOOLWINDOW | (onTop ? WS_EX_TOPMOST : 0);
+    const DWORD extended = WS_EX_LAYERED | WS_EX_TOOLWINDOW | (onTop ? WS_EX_TOPMOST : 0) |
+                           (clickThrough ? WS_EX_TRANSPARENT : 0);
     window_ = CreateWindowExA(extended, kClassName, "Tideglass", WS_POPUP, position.x, position.y,
                               1, 1, nullptr, nullptr, instance, this);
     return window_ != nullptr;
@@ -106,42 +107,50 @@ void WidgetWindow::show() {
     applyZOrder();
 }
 
-namespace {
-
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kTrayIconId = 1;
-
-NOTIFYICONDATAA trayIconData(HWND window) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = sizeof data;
-    data.hWnd = window;
-    data.uID = kTrayIconId;
-    return data;
-}
-
-}  // namespace
-
-void WidgetWindow::addTrayIcon() {
-    NOTIFYICONDATAA data = trayIconData(window_);
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kTrayMessage;
-    data.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    lstrcpynA(data.szTip, "Tideglass", sizeof data.szTip);
-    trayIcon_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
-}
-
 void WidgetWindow::moveTo(POINT position) {
     SetWindowPos(window_, nullptr, position.x, position.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void WidgetWindow::vanish() {
+    if (window_ == nullptr || vanished_)
+        return;
+    home_ = position();
+    vanished_ = true;
+    // An empty region shows nothing at once; hiding, or moving off every monitor, can wait on
+    // a window manager (the system owns the region from here on).
+    SetWindowRgn(window_, CreateRectRgn(0, 0, 0, 0), FALSE);
+}
+
+void WidgetWindow::leaveToTheSystem() {
+    image_ = nullptr;
+    if (window_ != nullptr) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        window_ = nullptr;
+    }
+}
+
+void WidgetWindow::setOpacity(int percent) {
+    opacity_ = percent;
+    redraw();
+}
+
+void WidgetWindow::setClickThrough(bool on) {
+    clickThrough_ = on;
+    const LONG_PTR style = GetWindowLongPtrA(window_, GWL_EXSTYLE);
+    SetWindowLongPtrA(window_, GWL_EXSTYLE,
+                      on ? (style | WS_EX_TRANSPARENT) : (style & ~LONG_PTR(WS_EX_TRANSPARENT)));
+}
+
+void WidgetWindow::bringForward() {
+    raised_ = true;
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+}
+
 void WidgetWindow::destroy() {
     image_ = nullptr;
-    if (trayIcon_) {
-        NOTIFYICONDATAA data = trayIconData(window_);
-        Shell_NotifyIconA(NIM_DELETE, &data);
-        trayIcon_ = false;
-    }
     if (window_ != nullptr) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -171,8 +180,11 @@ void WidgetWindow::redraw() {
             std::memset(layer.bits(), 0, static_cast<std::size_t>(size_.cx) * size_.cy * 4);
             copyOverlay(*image_, layer.bits(), size_);
             POINT origin{0, 0};
-            POINT where = position();
-            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            RECT rect{};
+            GetWindowRect(window_, &rect);
+            POINT where{rect.left, rect.top};
+            const BYTE constant = static_cast<BYTE>((opacity_ * 255 + 50) / 100);
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, constant, AC_SRC_ALPHA};
             UpdateLayeredWindow(window_, screen, &where, &size_, layer.dc(), &origin, 0, &blend,
                                 ULW_ALPHA);
         }
@@ -181,6 +193,8 @@ void WidgetWindow::redraw() {
 }
 
 POINT WidgetWindow::position() const {
+    if (vanished_)
+        return home_;
     RECT rect{};
     GetWindowRect(window_, &rect);
     return {rect.left, rect.top};
@@ -229,10 +243,15 @@ LRESULT WidgetWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return wParam == VK_F4 ? DefWindowProcA(window_, message, wParam, lParam) : 0;
         case WM_ACTIVATE:
             forward();
+            if (LOWORD(wParam) == WA_INACTIVE && raised_) {
+                raised_ = false;
+                applyZOrder();
+            }
             break;
         case WM_WINDOWPOSCHANGING:
-            // On the desktop: whatever activates the widget, it stays below the other windows.
-            if (!onTop_)
+            // On the desktop: whatever activates the widget, it stays below the other windows
+            // (unless the hotkey brought it forward).
+            if (!onTop_ && !raised_)
                 reinterpret_cast<WINDOWPOS*>(lParam)->hwndInsertAfter = HWND_BOTTOM;
             break;
         case WM_LBUTTONDOWN:
@@ -267,13 +286,6 @@ LRESULT WidgetWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 events_.contextMenu(at);
             return 0;
         }
-        case kTrayMessage:
-            if ((lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) && events_.contextMenu) {
-                POINT at{};
-                GetCursorPos(&at);
-                events_.contextMenu(at);
-            }
-            return 0;
         case WM_COMMAND:
             if (events_.command)
                 events_.command(LOWORD(wParam));

@@ -35,7 +35,7 @@ public:
 
     // Creates the window hidden: it is shown once the plug-in has its widget, so the activation
     // that showing brings reaches the plug-in.
-    bool create(POINT position, bool onTop, Events events);
+    bool create(POINT position, bool onTop, bool clickThrough, Events events);
     void show();
     HWND handle() const { return window_; }
     void destroy();
@@ -47,12 +47,25 @@ public:
     Gdiplus::Image* image() const { return image_; }
 
     void moveTo(POINT position);
-    // An icon in the notification area whose right click opens the widget's menu, for a widget
-    // hidden under other windows on the desktop. It goes with the window.
-    void addTrayIcon();
     POINT position() const;
     bool onTop() const { return onTop_; }
     void setOnTop(bool onTop);
+    // Of the whole window, in percent.
+    int opacity() const { return opacity_; }
+    void setOpacity(int percent);
+    // The mouse goes through to the windows below; keys still come while the widget has focus.
+    bool clickThrough() const { return clickThrough_; }
+    void setClickThrough(bool on);
+    // Brings the widget in front of every window with the keyboard focus, also one that lives
+    // on the desktop; it goes back below once it loses the focus.
+    void bringForward();
+    // Off the screen at once, without waiting on anything; the window itself stays until
+    // destroy, and position() still tells where it stood.
+    void vanish();
+    // Forgets the window without destroying it: the process is ending and the system takes it.
+    // (Under Wine without a window manager every hide or destroy of a shown window waits
+    // about 2 s for the manager's answer.)
+    void leaveToTheSystem();
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -66,7 +79,11 @@ private:
     SIZE size_{0, 0};
     bool onTop_ = false;
     bool dragging_ = false;
-    bool trayIcon_ = false;
+    bool raised_ = false;  // brought forward by the hotkey, until it loses the focus
+    bool vanished_ = false;
+    POINT home_{0, 0};  // where it stood before it vanished
+    int opacity_ = 100;
+    bool clickThrough_ = false;
     POINT grip_{0, 0};  // where in the window the drag started
 };
 

@@ -126,6 +126,18 @@ void Desklet::resizeConsole() {
     screen.setBufferSize(consoleOutput, toCoordinate(width),
                          toCoordinate(height * kScreensInBuffer));
     screen.setWindow(consoleOutput, 0, 0, toCoordinate(width - 1), toCoordinate(height - 1));
+    // As a terminal keeps the prompt in view: when the cursor lies below the new window, the
+    // window moves down until the cursor is on its last row. (Only for a size the buffer's
+    // 16-bit rows can hold.)
+    ScreenInfo now;
+    const int32_t shown = rows;
+    if (shown > 0 && shown <= 0x7FFF / int32_t(kScreensInBuffer) &&
+        screen.info(consoleOutput, now) && now.cursorY >= shown) {
+        const int32_t lastRow = shown * int32_t(kScreensInBuffer) - 1;
+        const int16_t bottom = int16_t(now.cursorY < lastRow ? now.cursorY : lastRow);
+        screen.setWindow(consoleOutput, 0, int16_t(bottom - shown + 1), toCoordinate(width - 1),
+                         bottom);
+    }
 }
 
 // The new renderer is built completely before the lock is taken; the host gets its image

@@ -4,7 +4,9 @@
 #include "desklet/live_desklets.h"
 #include "pages/dialog_controls.h"
 #include "pages/field_values.h"
+#include "desklet/renderer_settings.h"
 #include "pages/page_guard.h"
+#include "pages/preview.h"
 #include "pages/resource.h"
 #include "settings/keys.h"
 
@@ -36,6 +38,13 @@ bool FontAndColorsPage::isChooserButton(int id) {
     return id == IDC_TEXT_COLOR || id == IDC_BACKGROUND_COLOR || id == IDC_FONT;
 }
 
+bool FontAndColorsPage::changesPreview(int id) {
+    for (const auto& box : kSwitches)
+        if (box.id == id)
+            return true;
+    return id == IDC_TRANSPARENCY;
+}
+
 void FontAndColorsPage::open(DeskletToken target) {
     runPageStep(ui_, kPageOpenContext, [&] {
         controls_.setLink(target);
@@ -48,6 +57,43 @@ void FontAndColorsPage::open(DeskletToken target) {
         controls_.setUnsigned(IDC_TRANSPARENCY, alphaOf(copy.integer(keys::kBackgroundColor)));
         // "Show non-OEM fonts too" is not a setting: it starts unchecked with every page.
     });
+    showPreview();
+}
+
+ChangeFlags FontAndColorsPage::takeControls(Settings& copy) {
+    ChangeFlags flags = 0;
+    int32_t& background = copy.integer(keys::kBackgroundColor);
+    const auto transparency = controls_.getUnsigned(IDC_TRANSPARENCY);
+    if (transparency && *transparency != alphaOf(background)) {
+        background = withAlpha(background, *transparency);
+        flags |= kRenderingChange;
+    }
+    for (const auto& box : kSwitches) {
+        // Compared as integers: a hand-edited 2 shows checked and is rewritten as 1.
+        const int32_t state = controls_.isChecked(box.id) ? 1 : 0;
+        int32_t& stored = copy.integer(box.key);
+        if (state != stored) {
+            stored = state;
+            flags |= kRenderingChange;
+        }
+    }
+    return flags;
+}
+
+void FontAndColorsPage::showPreview() {
+    if (preview_ == nullptr)
+        return;
+    try {
+        HeldDesklet desklet(controls_.link());
+        if (!desklet)
+            return;
+        Settings copy = desklet->currentSettings();
+        takeControls(copy);
+        drawPreview(previewConfig(rendererConfigFromSettings(copy)), *preview_);
+    } catch (...) {
+        // Only a picture: one that cannot be drawn keeps the last one, without a box on every
+        // keystroke.
+    }
 }
 
 void FontAndColorsPage::apply() {
@@ -56,24 +102,7 @@ void FontAndColorsPage::apply() {
         if (!desklet)
             return;
         Settings copy = desklet->currentSettings();
-        ChangeFlags flags = 0;
-
-        int32_t& background = copy.integer(keys::kBackgroundColor);
-        const auto transparency = controls_.getUnsigned(IDC_TRANSPARENCY);
-        if (transparency && *transparency != alphaOf(background)) {
-            background = withAlpha(background, *transparency);
-            flags |= kRenderingChange;
-        }
-
-        for (const auto& box : kSwitches) {
-            // Compared as integers: a hand-edited 2 shows checked and is rewritten as 1.
-            const int32_t state = controls_.isChecked(box.id) ? 1 : 0;
-            int32_t& stored = copy.integer(box.key);
-            if (state != stored) {
-                stored = state;
-                flags |= kRenderingChange;
-            }
-        }
+        const ChangeFlags flags = takeControls(copy);
         desklet->applyConfiguration(copy, flags);
     });
 }
@@ -114,6 +143,7 @@ void FontAndColorsPage::applyChosen(const std::function<void(Settings&)>& change
     Settings copy = desklet->currentSettings();
     change(copy);
     desklet->applyConfiguration(copy, kRenderingChange);
+    showPreview();
 }
 
 void FontAndColorsPage::chooseTextColor(Settings& shown) {

@@ -2,8 +2,10 @@
 // with the sheet, and the font and colour choosers, which apply the moment they are confirmed.
 #pragma once
 
-#include "desklet/live_desklets.h"
 #include <functional>
+
+#include "desklet/change_flags.h"
+#include "desklet/live_desklets.h"
 
 #include "pages/choosers.h"
 #include "settings/settings.h"
@@ -11,6 +13,7 @@
 namespace tideglass {
 
 class DialogControls;
+class PreviewSurface;
 class UserInterface;
 
 // One table of custom colours for the whole module: every colour chooser of every page and
@@ -19,8 +22,9 @@ CustomColors& moduleCustomColors();
 
 class FontAndColorsPage {
 public:
-    FontAndColorsPage(DialogControls& controls, Choosers& choosers, UserInterface& ui)
-        : controls_(controls), choosers_(choosers), ui_(ui) {}
+    FontAndColorsPage(DialogControls& controls, Choosers& choosers, UserInterface& ui,
+                      PreviewSurface* preview = nullptr)
+        : controls_(controls), choosers_(choosers), ui_(ui), preview_(preview) {}
 
     void open(DeskletToken target);
     void apply();
@@ -28,18 +32,26 @@ public:
     // are ignored.
     void buttonClicked(int id);
     void close();
+    // Draws the preview from the live settings and what the page shows but has not applied yet;
+    // the page calls it whenever one of its values changes.
+    void showPreview();
 
     static bool isChooserButton(int id);
+    // The controls whose change alters the preview: the switches and the Transparency field.
+    static bool changesPreview(int id);
 
 private:
     void chooseTextColor(Settings& shown);
     void chooseBackgroundColor(Settings& shown);
     void chooseFont(Settings& shown);
     void applyChosen(const std::function<void(Settings&)>& change);
+    // Writes the switches and the Transparency field into `copy`; what changed.
+    ChangeFlags takeControls(Settings& copy);
 
     DialogControls& controls_;
     Choosers& choosers_;
     UserInterface& ui_;
+    PreviewSurface* preview_;
 };
 
 }  // namespace tideglass

@@ -19,6 +19,11 @@
 #include "pages/font_and_colors_page.h"
 #include "pages/resource.h"
 #include "platform/win32/win32_choosers.h"
+#include "platform/win32/win32_preview.h"
+#include "desklet/renderer_settings.h"
+#include "pages/preview.h"
+#include "render/renderer.h"
+#include "platform/win32/gdi_graphics.h"
 #include "platform/win32/win32_page_procedures.h"
 #include "platform/win32/win32_property_pages.h"
 #include "settings/keys.h"
@@ -78,14 +83,14 @@ const std::vector<ExpectedControl> kConsoleSettingsControls = {
     {-1, "Button", "Size", 6, 66, 72, 60, kGroup},
     {-1, "Static", "Rows:", 12, 102, 30, 8, kLabel},
     {1007, "Edit", "", 48, 96, 24, 14, kEdit},
-    {-1, "Static", "Columns:", 12, 84, 30, 8, kLabel},
+    {-1, "Static", "Columns:", 12, 84, 34, 8, kLabel},
     {1011, "Edit", "", 48, 78, 24, 14, kEdit},
     {-1, "Button", "Child process", 6, 6, 318, 54, kGroup},
     {-1, "Static", "Command line:", 12, 24, 48, 8, kLabel},
     {1014, "Edit", "", 66, 18, 246, 14, kEdit},
-    {-1, "Static", "Update every", 12, 162, 48, 8, kLabel},
-    {1015, "Edit", "", 60, 156, 36, 14, kEdit},
-    {-1, "Static", "milliseconds", 102, 162, 38, 8, kLabel},
+    {-1, "Static", "Update every", 12, 168, 48, 8, kLabel},
+    {1015, "Edit", "", 60, 162, 36, 14, kEdit},
+    {-1, "Static", "milliseconds", 102, 168, 44, 8, kLabel},
     {-1, "Button", "Margins", 84, 66, 240, 60, kGroup},
     {-1, "Static", "Right:", 144, 108, 20, 8, kLabel},
     {-1, "Static", "Left:", 90, 108, 16, 8, kLabel},
@@ -97,7 +102,7 @@ const std::vector<ExpectedControl> kConsoleSettingsControls = {
     {1030, "Edit", "", 288, 102, 24, 14, kEdit},
     {-1, "Static", "Start directory:", 12, 42, 50, 8, kLabel},
     {1035, "Edit", "", 66, 36, 246, 14, kEdit},
-    {-1, "Button", "Buffer update interval", 6, 132, 318, 48, kGroup},
+    {-1, "Button", "Buffer update interval", 6, 132, 318, 54, kGroup},
     {-1, "Static",
      "These are the internal margins of the console text area from the desklet's edge. All "
      "values are in pixels.",
@@ -105,7 +110,7 @@ const std::vector<ExpectedControl> kConsoleSettingsControls = {
     {-1, "Static",
      "Setting a lower value will make the console more responsive but will also use a lot of "
      "CPU!",
-     12, 144, 286, 8, kLabel},
+     12, 144, 300, 16, kLabel},
     {-1, "Static", "NOTE: the maximum number of columns is limited by the system. ", 6, 192, 318,
      18, kLabel},
 };
@@ -135,14 +140,17 @@ const std::vector<ExpectedControl> kFontAndColorsControls = {
      6, 186, 318, 24, kLabel},
     {1039, "Button", "Make black background trasparent", 126, 66, 126, 10, kCheck},
     {1040, "Button", "Show non-OEM fonts too", 12, 54, 96, 10, kCheck},
-    {-1, "Static", "NOTE: non-OEM fonts may not be able to display graphical characters.", 18, 18,
-     84, 30, kLabel},
+    {-1, "Static", "NOTE: non-OEM fonts may not be able to display graphical characters.", 18, 16,
+     90, 36, kLabel},
+    {-1, "Button", "Preview", 6, 214, 318, 76, kGroup},
+    {1041, "Static", "", 12, 226, 306, 58, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE},
 };
 
 struct TemplateCase {
     const char* name;
     int resourceId;
     uint32_t style;
+    short height;
     const std::vector<ExpectedControl>* controls;
 };
 
@@ -169,7 +177,7 @@ TEST_P(PageTemplate, MatchesTheControlTable) {
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 334);
-    EXPECT_EQ(dialog.cy, 219);
+    EXPECT_EQ(dialog.cy, c.height);
     EXPECT_EQ(dialog.menu, "");
     EXPECT_EQ(dialog.windowClass, "");
     EXPECT_EQ(dialog.caption, "Dialog");
@@ -202,11 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
     Dll, PageTemplate,
     ::testing::Values(TemplateCase{"ConsoleSettings", IDD_CONSOLE_SETTINGS,
                                    WS_CHILD | WS_DISABLED | WS_CAPTION | DS_SETFONT | DS_FIXEDSYS,
-                                   &kConsoleSettingsControls},
+                                   219, &kConsoleSettingsControls},
                       TemplateCase{"FontAndColors", IDD_FONT_AND_COLORS,
                                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
                                        DS_FIXEDSYS,
-                                   &kFontAndColorsControls}),
+                                   296, &kFontAndColorsControls}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
@@ -459,6 +467,108 @@ TEST_F(PagesInSheet, ScreenshotsOfBothPages) {
     RedrawWindow(sheet, nullptr, nullptr, paintNow);
     EXPECT_TRUE(e2e::saveWindowPng(colors, dir + "page_font_and_colors.png"));
     EXPECT_TRUE(e2e::saveWindowPng(sheet, dir + "sheet_font_and_colors.png"));
+}
+
+// Every text on both pages shows whole with the page's own font: a label's wrapped lines fit its
+// height and no word runs past its width; a check box's or group box's one line fits beside its
+// box or within its frame.
+TEST_F(PagesInSheet, EveryTextFitsItsControl) {
+    openSheet();
+    for (int index : {0, 1}) {
+        HWND shown = page(index);
+        ASSERT_NE(shown, nullptr);
+        for (HWND control = GetWindow(shown, GW_CHILD); control != nullptr;
+             control = GetWindow(control, GW_HWNDNEXT)) {
+            char kind[32] = {}, text[512] = {};
+            GetClassNameA(control, kind, sizeof kind);
+            GetWindowTextA(control, text, sizeof text);
+            const LONG style = GetWindowLongA(control, GWL_STYLE);
+            const bool label = lstrcmpiA(kind, "Static") == 0;
+            const bool check = (style & 0xF) == BS_AUTOCHECKBOX;
+            const bool group = (style & 0xF) == BS_GROUPBOX;
+            if (text[0] == '\0' || !(label || check || group))
+                continue;
+            RECT client{};
+            GetClientRect(control, &client);
+            HDC dc = GetDC(control);
+            HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            // The room the text has: beside the check box's square, inside the frame's corners.
+            const LONG room = client.right - (check ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0) -
+                              (group ? 16 : 0);
+            RECT needed{0, 0, room, 0};
+            DrawTextA(dc, text, -1, &needed,
+                      DT_CALCRECT | DT_EXPANDTABS | (label ? DT_WORDBREAK : DT_SINGLELINE));
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
+            EXPECT_LE(needed.right, room) << "page " << index << ": " << text;
+            if (label) {
+                EXPECT_LE(needed.bottom, client.bottom) << "page " << index << ": " << text;
+            }
+        }
+    }
+}
+
+// The preview is the widget's own renderer drawing the sample with what the page shows, before
+// OK: its pixels are those of a renderer built for the same settings, also after a switch is
+// clicked, and nothing is applied meanwhile.
+TEST_F(PagesInSheet, PreviewShowsTheRenderersPixelsForTheShownSettings) {
+    desklet.settings.integer(keys::kBackgroundColor) = int32_t(0xC0603010);
+    desklet.settings.integer(keys::kIgnoreBgColors) = 0;
+    openSheet();
+    HWND colors = page(1);
+    ASSERT_NE(colors, nullptr);
+    HWND preview = GetDlgItem(colors, IDC_PREVIEW);
+    auto shownPixels = [&] {
+        std::vector<uint32_t> pixels;
+        RECT client{};
+        GetClientRect(preview, &client);
+        auto bitmap =
+            reinterpret_cast<HBITMAP>(SendMessageA(preview, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        pixels.resize(std::size_t(client.right) * client.bottom);
+        HDC dc = GetDC(nullptr);
+        if (bitmap == nullptr || GetDIBits(dc, bitmap, 0, client.bottom, pixels.data(), &info,
+                                           DIB_RGB_COLORS) != client.bottom)
+            pixels.clear();
+        ReleaseDC(nullptr, dc);
+        return pixels;
+    };
+    auto rendered = [&](const Settings& settings) {
+        win32::GdiGraphics graphics;
+        SampleScreen sample;
+        Renderer renderer(previewConfig(rendererConfigFromSettings(settings)), graphics, sample);
+        renderer.snapshot(nullptr);
+        renderer.draw(true);
+        int width = 0, height = 0;
+        const std::vector<uint32_t> pixels = win32::canvasPixels(renderer.canvas(), width, height);
+        RECT client{};
+        GetClientRect(preview, &client);
+        std::vector<uint32_t> shown =
+            win32::composePreview(pixels, width, height, client.right, client.bottom);
+        for (uint32_t& pixel : shown)
+            pixel &= 0xFFFFFF;  // the control's copy need not keep the alpha byte
+        return shown;
+    };
+    auto withoutAlpha = [](std::vector<uint32_t> pixels) {
+        for (uint32_t& pixel : pixels)
+            pixel &= 0xFFFFFF;
+        return pixels;
+    };
+    EXPECT_EQ(withoutAlpha(shownPixels()), rendered(desklet.settings));
+
+    SendMessageA(GetDlgItem(colors, IDC_INVERT_COLORS), BM_CLICK, 0, 0);
+    Settings inverted = desklet.settings;
+    inverted.integer(keys::kInvertColors) = 1;
+    const std::vector<uint32_t> shown = withoutAlpha(shownPixels());
+    EXPECT_EQ(shown, rendered(inverted));
+    EXPECT_NE(shown, rendered(desklet.settings));
+    EXPECT_TRUE(desklet.applies.empty());
 }
 
 // The procedures on a bare window: the link comes from the creation record and goes with

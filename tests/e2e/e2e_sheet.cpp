@@ -424,4 +424,22 @@ TEST_F(Sheet, OpaqueBackgroundAndSwitchOnOkAndChosenTextColorSurvivesCancel) {
     EXPECT_EQ(saved("background-color"), "-16777216");
 }
 
+// More rows applied while the prompt stands far down the buffer (after a long listing): the
+// console's window ends on the cursor's row, so the widget shows the prompt and its cursor.
+TEST_F(Sheet, MoreRowsKeepTheCursorInView) {
+    SMALL_RECT down{0, 76, 79, 100};
+    ASSERT_TRUE(SetConsoleWindowInfo(ConsoleOutput().get(), TRUE, &down));
+    ASSERT_TRUE(SetConsoleCursorPosition(ConsoleOutput().get(), COORD{0, 100}));
+    openSheet();
+    SetDlgItemTextA(sheet.page(0), IDC_ROWS, "30");
+    ASSERT_TRUE(sheet.finish(PSBTN_OK));
+    CONSOLE_SCREEN_BUFFER_INFO after{};
+    EXPECT_TRUE(waitUntil([&] {
+        return e2e::consoleInfo(after) && after.srWindow.Bottom - after.srWindow.Top == 29 &&
+               after.srWindow.Bottom == after.dwCursorPosition.Y;
+    })) << "window "
+        << after.srWindow.Top << "-" << after.srWindow.Bottom << ", cursor row "
+        << after.dwCursorPosition.Y;
+}
+
 }  // namespace

@@ -5,8 +5,10 @@
 
 #include "pages/console_settings_page.h"
 #include "pages/font_and_colors_page.h"
+#include "pages/resource.h"
 #include "platform/win32/win32_choosers.h"
 #include "platform/win32/win32_dialog_controls.h"
+#include "platform/win32/win32_preview.h"
 #include "platform/win32/win32_user_interface.h"
 
 // Both procedures answer FALSE to every message: the dialog manager places the default focus
@@ -59,7 +61,8 @@ INT_PTR CALLBACK fontAndColorsPageProc(HWND page, UINT message, WPARAM wParam, L
     try {
         Win32DialogControls controls(page);
         Win32Choosers choosers;
-        FontAndColorsPage logic(controls, choosers, moduleUserInterface());
+        Win32Preview preview(GetDlgItem(page, IDC_PREVIEW));
+        FontAndColorsPage logic(controls, choosers, moduleUserInterface(), &preview);
         switch (message) {
             case WM_INITDIALOG:
                 logic.open(pageTarget(lParam));
@@ -69,10 +72,15 @@ INT_PTR CALLBACK fontAndColorsPageProc(HWND page, UINT message, WPARAM wParam, L
                     logic.apply();
                 break;
             case WM_COMMAND:
-                if (HIWORD(wParam) == BN_CLICKED)
+                // A switch clicked or the Transparency typed: the preview follows at once.
+                if (FontAndColorsPage::changesPreview(LOWORD(wParam)) &&
+                    (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == EN_CHANGE))
+                    logic.showPreview();
+                else if (HIWORD(wParam) == BN_CLICKED)
                     logic.buttonClicked(LOWORD(wParam));
                 break;
             case WM_DESTROY:
+                Win32Preview::release(GetDlgItem(page, IDC_PREVIEW));
                 logic.close();
                 break;
         }

@@ -267,5 +267,31 @@ TEST_F(DeskletTest, TooLongTextIsRefusedOnApplyWithAClearBox) {
         EXPECT_EQ(box.text.find("The setting was not changed") == 0, &box < &ui.boxes[2]);
 }
 
+struct CursorRow {
+    int rows;
+    int16_t cursorY;
+    int16_t top, bottom;  // of the window once the console is resized
+};
+
+class ResizeKeepsCursorInView : public DeskletTest,
+                                public ::testing::WithParamInterface<CursorRow> {};
+
+// As a terminal keeps the prompt in view: the resized window ends on the cursor's row when the
+// cursor lies below it, and within the shrunk buffer.
+TEST_P(ResizeKeepsCursorInView, WindowEndsOnTheCursorRow) {
+    const CursorRow row = GetParam();
+    auto desklet = create();
+    screen.screen.cursorY = row.cursorY;
+    Settings copy = desklet->currentSettings();
+    copy.integer(keys::kRows) = row.rows;
+    desklet->applyConfiguration(copy, kConsoleSizeChange);
+    EXPECT_EQ(screen.windowCalls.back().top, row.top) << "cursor " << row.cursorY;
+    EXPECT_EQ(screen.windowCalls.back().bottom, row.bottom) << "cursor " << row.cursorY;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ResizeKeepsCursorInView,
+                         ::testing::Values(CursorRow{40, 30, 0, 39}, CursorRow{40, 39, 0, 39},
+                                           CursorRow{40, 100, 61, 100}, CursorRow{5, 240, 45, 49}));
+
 }  // namespace
 }  // namespace tideglass::desklet_test
