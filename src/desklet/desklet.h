@@ -23,6 +23,7 @@
 #include "desklet/live_desklets.h"
 #include "desklet/lock.h"
 #include "desklet/platform.h"
+#include "desklet/poll_rate.h"
 #include "platform/handles.h"
 #include "settings/settings.h"
 
@@ -83,6 +84,8 @@ private:
     void teardown() noexcept;
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
+    void pacedStep(bool afterInput);
+    void paceTimer(uint64_t nowUs);
     void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
     bool clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void paste();
@@ -122,6 +125,11 @@ private:
     // program must not get either.
     PasteQueue pasteQueue;
     uint16_t clipboardKeyDown_ = 0;
+
+    // How fast the poll timer runs now, and the rule that decides it (on the widget's thread).
+    PollRate pollRate_{250};
+    uint32_t timerPeriodMs_ = 0;
+    uint32_t presents_ = 0;
 
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};

@@ -39,7 +39,7 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
         case kWmSysKeyDown:
             if (!clipboardKey(message, wParam, lParam))
                 typeIntoConsole(message, wParam, lParam);
-            updateStep();
+            pacedStep(true);
             break;
         case kWmKeyUp:
         case kWmSysKeyUp:
@@ -51,15 +51,21 @@ void Desklet::processMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
             break;
         case kWmMouseWheel:
             ui.postMessage(consoleWindow, message, wParam, lParam);
-            updateStep();
+            pacedStep(true);
             break;
         case kWmTimer:
             if (wParam == kPollTimerId)
-                updateStep();
+                pacedStep(false);
             break;
         default:
-            if (message == ui.privateMessage())
+            if (message != ui.privateMessage())
+                break;
+            if (wParam == kWorkConsoleChanged) {
+                if (pollRate_.readsAtOnce(ui.steadyMicroseconds()))
+                    pacedStep(false);
+            } else {
                 applyChanges(pendingChanges_.exchange(0));
+            }
             break;
     }
 }
@@ -153,6 +159,7 @@ void Desklet::copyText() {
 }
 
 void Desklet::present() {
+    ++presents_;
     renderer->draw(focused);
     platform_.host.setImageOverlay(window, renderer->canvas().hostImage());
 }

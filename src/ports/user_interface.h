@@ -1,5 +1,5 @@
-// User-interface port: the window-manager services the core uses (error box, poll timer, posted
-// input messages).
+// User-interface port: the window-manager services the core uses (error box, poll timer and its
+// clock, posted input messages).
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,8 @@ public:
     virtual bool onWindowThread(WindowHandle window) = 0;
     // A message id of the plug-in's own, the same for every call, that no host gives a meaning.
     virtual uint32_t privateMessage() = 0;
+    // A steady clock in microseconds from an arbitrary start, for pacing the poll timer.
+    virtual uint64_t steadyMicroseconds() = 0;
 };
 
 }  // namespace tideglass
