@@ -130,6 +130,7 @@ private:
     PollRate pollRate_{250};
     uint32_t timerPeriodMs_ = 0;
     uint32_t presents_ = 0;
+    uint64_t drawingUs_ = 0;  // all the time present() took
 
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};

@@ -158,12 +158,6 @@ void Desklet::copyText() {
     platform_.clipboard.setText(window, text);
 }
 
-void Desklet::present() {
-    ++presents_;
-    renderer->draw(focused);
-    platform_.host.setImageOverlay(window, renderer->canvas().hostImage());
-}
-
 // The new child is running before the old one is ended; a failed start keeps the old record.
 void Desklet::restartChild() {
     try {

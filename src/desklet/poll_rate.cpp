@@ -9,17 +9,22 @@ void PollRate::input(uint64_t nowUs) {
     lastInputUs_ = nowUs;
 }
 
-void PollRate::read(uint64_t nowUs, bool changed, uint64_t costUs) {
+void PollRate::read(uint64_t nowUs, bool changed, uint64_t stepUs, uint64_t drawingUs) {
     if (!changed) {
         changedRun_ = 0;
         if (++quietRun_ >= kQuietReads)
             streaming_ = false;
         return;
     }
-    // One read held up (a box shown by a failed restart, a host that stalled) must not slow
-    // the widget down for long: no read counts for more than the idle period.
-    const uint64_t sample = std::min<uint64_t>(costUs, uint64_t(idleMs_) * 1000);
-    costUs_ = changedOnce_ ? (3 * costUs_ + sample) / 4 : sample;
+    // One step held up (a box shown by a failed restart, a host that stalled) must not slow the
+    // widget down for long: none counts for more than the idle period.
+    const uint64_t limit = uint64_t(idleMs_) * 1000;
+    const auto smooth = [&](uint64_t& average, uint64_t sample) {
+        sample = std::min(sample, limit);
+        average = changedOnce_ ? (3 * average + sample) / 4 : sample;
+    };
+    smooth(stepUs_, stepUs);
+    smooth(drawingUs_, drawingUs);
     changedOnce_ = true;
     lastChangeUs_ = nowUs;
     quietRun_ = 0;
@@ -34,7 +39,8 @@ bool PollRate::typing(uint64_t nowUs) const {
 // Never slower than the idle period: a poll interval set faster than these rates is kept.
 uint32_t PollRate::activePeriodMs(uint64_t nowUs) const {
     const uint32_t wanted = typing(nowUs) ? kTypingPeriodMs : kFramePeriodMs;
-    const uint64_t bound = (costUs_ * kPeriodPerCost + 999) / 1000;
+    const uint64_t costUs = std::max(drawingUs_ * kPeriodPerDrawing, stepUs_ * kPeriodPerStep);
+    const uint64_t bound = (costUs + 999) / 1000;
     return uint32_t(std::min<uint64_t>(idleMs_, std::max<uint64_t>(wanted, bound)));
 }
 

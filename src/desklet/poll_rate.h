@@ -2,7 +2,7 @@
 // happens; after a key, a paste or a wheel turn it reads fast for a moment, so a program's echo
 // shows within a frame of being written, and while output keeps coming it reads at a steady
 // frame rate. A read that draws may take only a share of its period, so a flood of output costs
-// a bounded share of the processor however dear drawing is.
+// a bounded share of the processor, and of the host's thread, however dear drawing is.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +18,10 @@ constexpr uint32_t kFramePeriodMs = 33;
 // row that saw nothing new.
 constexpr uint32_t kStreamReads = 2;
 constexpr uint32_t kQuietReads = 4;
-// A read that draws may take at most a quarter of the period between reads.
-constexpr uint32_t kPeriodPerCost = 4;
+// Drawing may take a quarter of the period between reads, and the whole step (reading too, which
+// is mostly waiting for the console's process) half of it.
+constexpr uint32_t kPeriodPerDrawing = 4;
+constexpr uint32_t kPeriodPerStep = 2;
 
 class PollRate {
 public:
@@ -29,9 +31,9 @@ public:
     void setIdlePeriod(uint32_t periodMs) { idleMs_ = periodMs; }
     // The user typed, pasted or turned the wheel.
     void input(uint64_t nowUs);
-    // A read of the console ended at `nowUs`: whether it found a change (and drew it), and how
-    // long reading and drawing took.
-    void read(uint64_t nowUs, bool changed, uint64_t costUs);
+    // A read of the console ended at `nowUs`: whether it found a change (and drew it), how long
+    // the whole step took and how much of it was drawing.
+    void read(uint64_t nowUs, bool changed, uint64_t stepUs, uint64_t drawingUs);
 
     // The period the poll timer should run at.
     uint32_t periodMs(uint64_t nowUs) const;
@@ -51,7 +53,9 @@ private:
     uint32_t changedRun_ = 0;  // reads in a row that found a change
     uint32_t quietRun_ = 0;    // reads in a row that found none
     bool streaming_ = false;
-    uint64_t costUs_ = 0;  // of a read that drew, smoothed
+    // Of a step that drew, smoothed.
+    uint64_t stepUs_ = 0;
+    uint64_t drawingUs_ = 0;
 };
 
 }  // namespace tideglass

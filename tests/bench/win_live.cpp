@@ -178,14 +178,7 @@ void flood(const char* name, DWORD agent) {
     std::printf("\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == e2e::kLateEchoOption)
-        return e2e::lateEcho(std::atoi(argv[2]));
-    SetCurrentDirectoryA("C:\\");
-    host::GdiplusSession gdiplus;
-    std::mt19937 random(24);
+void latencyAndIdle(std::mt19937& random) {
     const std::string lateEcho = e2e::lateEchoCommandLine(kEchoDelayMs);
     const std::string cmd = "%COMSPEC%";
     std::printf("key to echo, %d keys at random phases of a %d ms poll:\n", kKeys, kPollMs);
@@ -199,24 +192,34 @@ int main(int argc, char** argv) {
         auto agent = makeWidget(lateEcho, kPollMs);
         keyToEcho("  agent, echo after 20 ms", *agent, random);
     }
-    std::vector<DWORD> agentsBefore = e2e::childProcesses("rundll32.exe");
+    const std::vector<DWORD> agentsBefore = e2e::childProcesses("rundll32.exe");
     auto agent = makeWidget(cmd, kPollMs);
     keyToEcho("  agent, cmd", *agent, random);
 
     std::printf("idle at a prompt, %d ms poll:\n", kPollMs);
     idle("  in-process", *first, 0);
     idle("  agent", *agent, agentBesides(agentsBefore));
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == e2e::kLateEchoOption)
+        return e2e::lateEcho(std::atoi(argv[2]));
+    SetCurrentDirectoryA("C:\\");
+    host::GdiplusSession gdiplus;
+    std::mt19937 random(24);
+    // `flood`: that part alone.
+    if (argc != 2 || std::string(argv[1]) != "flood")
+        latencyAndIdle(random);
     std::printf("flood (dir /s in a loop), 80 x 25:\n");
-    agent.reset();
-    first.reset();
     {
         auto flooding = makeWidget(kFloodCommand, kPollMs);
         flood("  in-process", 0);
     }
-    first = makeWidget(cmd, kPollMs);
-    agentsBefore = e2e::childProcesses("rundll32.exe");
-    agent = makeWidget(kFloodCommand, kPollMs);
+    auto first = makeWidget("%COMSPEC%", kPollMs);
+    const std::vector<DWORD> agentsBefore = e2e::childProcesses("rundll32.exe");
+    auto agent = makeWidget(kFloodCommand, kPollMs);
     flood("  agent", agentBesides(agentsBefore));
     return 0;
 }

@@ -13,14 +13,15 @@ struct Seen {
     enum Kind { Input, Read } kind;
     uint32_t atMs;
     bool changed = false;
-    uint32_t costUs = 1000;
+    uint32_t stepUs = 1000;
+    uint32_t drawingUs = 1000;
 };
 
 Seen input(uint32_t at) {
     return {Seen::Input, at};
 }
-Seen change(uint32_t at, uint32_t costUs = 1000) {
-    return {Seen::Read, at, true, costUs};
+Seen change(uint32_t at, uint32_t drawingUs = 1000, uint32_t stepUs = 0) {
+    return {Seen::Read, at, true, std::max(stepUs, drawingUs), drawingUs};
 }
 // Reads that find nothing, every `step` ms from `from` up to but not including `to`.
 std::vector<Seen> quiet(uint32_t from, uint32_t to, uint32_t step) {
@@ -49,7 +50,7 @@ PollRate replay(const RateRow& row) {
             if (s.kind == Seen::Input)
                 rate.input(uint64_t(s.atMs) * 1000);
             else
-                rate.read(uint64_t(s.atMs) * 1000, s.changed, s.costUs);
+                rate.read(uint64_t(s.atMs) * 1000, s.changed, s.stepUs, s.drawingUs);
         }
     return rate;
 }
@@ -104,12 +105,17 @@ INSTANTIATE_TEST_SUITE_P(
                 kIdle,
                 {{change(250, 20000), change(330, 20000)}},
                 400,
-                20 * kPeriodPerCost},
+                20 * kPeriodPerDrawing},
+        RateRow{"SlowReadsStretchTheFrames",
+                kIdle,
+                {{change(250, 1000, 30000), change(330, 1000, 30000)}},
+                400,
+                30 * kPeriodPerStep},
         RateRow{"DearDrawingStretchesTypingToo",
                 kIdle,
                 {{change(250, 5000), input(300)}},
                 300,
-                5 * kPeriodPerCost},
+                5 * kPeriodPerDrawing},
         RateRow{
             "NeverSlowerThanIdle", kIdle, {{change(250, 200000), change(450, 200000)}}, 500, kIdle},
         RateRow{"AFastIntervalIsKept", 15, {{change(15), change(30)}}, 40, 15}),
@@ -118,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PollRate, ReadsAskedForBetweenTicksAreTakenAtMostOnceAFrame) {
     PollRate rate(kIdle);
     EXPECT_TRUE(rate.readsAtOnce(5000)) << "nothing drawn yet";
-    rate.read(1000000, true, 1000);
+    rate.read(1000000, true, 1000, 1000);
     EXPECT_FALSE(rate.readsAtOnce(1000000 + 5000));
     EXPECT_TRUE(rate.readsAtOnce(1000000 + kFramePeriodMs * 1000));
     rate.input(1000000);
