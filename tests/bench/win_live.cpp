@@ -197,6 +197,13 @@ void latencyAndIdle(std::mt19937& random) {
     keyToEcho("  agent, cmd", *agent, random);
 
     std::printf("idle at a prompt, %d ms poll:\n", kPollMs);
+    // What pacing adds to a tick that finds nothing: two reads of the clock.
+    const auto start = Clock::now();
+    LARGE_INTEGER counter;
+    for (int i = 0; i < 100000; ++i)
+        QueryPerformanceCounter(&counter);
+    std::printf("  one read of the performance counter: %.3f us\n",
+                millisSince(start, Clock::now()) * 1000 / 100000);
     idle("  in-process", *first, 0);
     idle("  agent", *agent, agentBesides(agentsBefore));
 }
