@@ -2,9 +2,7 @@
 // again only when that period changes, so an idle widget's timer is set once and left alone.
 #include "desklet/desklet.h"
 #include "desklet/messages.h"
-#include "ports/host.h"
 #include "ports/user_interface.h"
-#include "render/renderer.h"
 
 namespace tideglass {
 
@@ -19,17 +17,6 @@ void Desklet::pacedStep(bool afterInput) {
     const uint64_t end = ui.steadyMicroseconds();
     pollRate_.read(end, presents_ != presentsBefore, end - start, drawingUs_ - drawnBefore);
     paceTimer(end);
-}
-
-// Timed apart for the poll rate: drawing and handing over is the processor's work, where the
-// rest of a step is mostly waiting for the console's own process.
-void Desklet::present() {
-    UserInterface& ui = platform_.ui;
-    const uint64_t start = ui.steadyMicroseconds();
-    renderer->draw(focused);
-    platform_.host.setImageOverlay(window, renderer->canvas().hostImage());
-    ++presents_;
-    drawingUs_ += ui.steadyMicroseconds() - start;
 }
 
 // A step that the host's destroy overtook (from a box's message loop) leaves the timer killed.
