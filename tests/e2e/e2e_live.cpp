@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kEchoDelayMs = 50;
+constexpr int kEchoDelayMs = 20;
 // The default console's 80 x 25 cells inside 8-pixel margins.
 constexpr UINT kColumns = 80, kRows = 25, kMargin = 8;
 
