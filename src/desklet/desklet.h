@@ -24,6 +24,7 @@
 #include "desklet/live_desklets.h"
 #include "desklet/lock.h"
 #include "desklet/platform.h"
+#include "desklet/poll_rate.h"
 #include "desklet/restart_pacing.h"
 #include "ports/handles.h"
 #include "settings/settings.h"
@@ -87,6 +88,8 @@ private:
     void loadSettings(const std::string& iniFile, const std::string& iniSection);
     void updateStep();
     void startChild(bool reportFailure);
+    void pacedStep(bool afterInput);
+    void paceTimer(uint64_t nowUs);
     void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
     bool clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void paste();
@@ -133,6 +136,12 @@ private:
     // When an ended or unstartable child may be started again (under the lock).
     RestartPacing restartPacing_;
     uint16_t clipboardKeyDown_ = 0;
+
+    // How fast the poll timer runs now, and the rule that decides it (on the widget's thread).
+    PollRate pollRate_{250};
+    uint32_t timerPeriodMs_ = 0;
+    uint32_t presents_ = 0;
+    uint64_t drawingUs_ = 0;  // all the time present() took
 
     // The host's reference until destroy, plus one per step under way.
     std::atomic<int> holds_{1};

@@ -77,7 +77,7 @@ void Desklet::applyConfiguration(const Settings& workingCopy, ChangeFlags flags)
     UserInterface& ui = platform_.ui;
     if (!ui.onWindowThread(window)) {
         if (flags != 0 && pendingChanges_.fetch_or(flags) == 0)
-            ui.postMessage(window, ui.privateMessage(), 0, 0);
+            ui.postMessage(window, ui.privateMessage(), kWorkPendingChanges, 0);
         return;
     }
     applyChanges(flags);
@@ -100,7 +100,9 @@ void Desklet::applyChanges(ChangeFlags flags) {
             LockGuard hold(*lock);
             interval = settings.integer(keys::kPollInterval);
         }
-        platform_.ui.setTimer(window, kPollTimerId, pollPeriodMs(interval));
+        timerPeriodMs_ = pollPeriodMs(interval);
+        pollRate_.setIdlePeriod(timerPeriodMs_);
+        platform_.ui.setTimer(window, kPollTimerId, timerPeriodMs_);
     }
 }
 

@@ -21,4 +21,10 @@ constexpr uint32_t kWaClickActive = 2;
 // The poll timer on the widget's window.
 constexpr uintptr_t kPollTimerId = 1;
 
+// What the plug-in's private message asks of the widget's thread, in its wParam: the changes
+// an apply on another thread left to make, or a read of a console known to have changed (a
+// console agent posts it when it has published a new reading).
+constexpr uintptr_t kWorkPendingChanges = 0;
+constexpr uintptr_t kWorkConsoleChanged = 1;
+
 }  // namespace tideglass

@@ -1,5 +1,5 @@
-// User-interface port: the window-manager services the core uses (error box, poll timer, posted
-// input messages).
+// User-interface port: the window-manager services the core uses (error box, poll timer and its
+// clock, posted input messages).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,8 @@ public:
     virtual uint32_t privateMessage() = 0;
     // Milliseconds on the clock the timers run by; it only goes forward.
     virtual uint64_t tickCount() = 0;
+    // A steady clock in microseconds from an arbitrary start, for pacing the poll timer.
+    virtual uint64_t steadyMicroseconds() = 0;
 };
 
 }  // namespace tideglass

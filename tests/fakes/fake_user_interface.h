@@ -40,6 +40,7 @@ public:
     bool onWindowThread(WindowHandle) override { return onWidgetThread; }
     uint32_t privateMessage() override { return kPrivateMessage; }
     uint64_t tickCount() override { return now; }
+    uint64_t steadyMicroseconds() override { return clockUs; }
 
     static constexpr uint32_t kPrivateMessage = 0xC123;
 
@@ -51,6 +52,8 @@ public:
     bool onWidgetThread = true;
     // The clock, moved by the test.
     uint64_t now = 0;
+    // The steady clock; stands still unless a test moves it.
+    uint64_t clockUs = 1000000;
     // Runs while a box is "open", as a modal loop would deliver messages meanwhile.
     std::function<void()> whileBoxOpen;
     // Shared call log ("showError", "setTimer", ...) for order checks across fakes.

@@ -35,4 +35,16 @@ uint64_t Win32UserInterface::tickCount() {
     return ::GetTickCount64();
 }
 
+uint64_t Win32UserInterface::steadyMicroseconds() {
+    static const uint64_t frequency = [] {
+        LARGE_INTEGER f;
+        return ::QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? uint64_t(f.QuadPart) : 1;
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    const uint64_t ticks = uint64_t(counter.QuadPart);
+    // In two parts, so the product cannot overflow however long the system has been up.
+    return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
+}
+
 }  // namespace tideglass::win32

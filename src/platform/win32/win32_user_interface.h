@@ -1,4 +1,5 @@
-// The user-interface port over user32: error boxes, the poll timer and forwarded input.
+// The user-interface port over user32: error boxes, the poll timer and its clock, and forwarded
+// input.
 #pragma once
 
 #include "ports/user_interface.h"
@@ -15,6 +16,7 @@ public:
     bool onWindowThread(WindowHandle window) override;
     uint32_t privateMessage() override;
     uint64_t tickCount() override;
+    uint64_t steadyMicroseconds() override;
 };
 
 }  // namespace tideglass::win32

@@ -6,10 +6,12 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <iterator>
 #include <string>
 
 #include "support/gdiplus_session.h"
+#include "late_echo.h"
 
 namespace {
 
@@ -50,6 +52,8 @@ int consoleReader(const char* file) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--console-reader")
         return consoleReader(argv[2]);
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == e2e::kLateEchoOption)
+        return e2e::lateEcho(std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr);
     SetCurrentDirectoryA("C:\\");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
