@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "e2e/support/dialog_driver.h"
+#include "e2e/support/host_process.h"
 #include "pages/resource.h"
 #include "platform/win32/host_table.h"
 #include "support/message_boxes.h"
@@ -24,19 +25,15 @@
 
 namespace {
 
+using e2e::fileText;
+using e2e::HostProcess;
+
 // The host's menu commands as its window receives them.
 constexpr WPARAM kConfigure = 101;
 constexpr WPARAM kAlwaysOnTop = 102;
 constexpr WPARAM kExit = 104;
 constexpr WPARAM kNewWidget = 107;
 constexpr DWORD kTimeoutMs = 20000;
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The lines of `section` in an INI text, header included, up to the next section.
 std::string sectionText(const std::string& ini, const std::string& section) {
@@ -49,80 +46,6 @@ std::string sectionText(const std::string& ini, const std::string& section) {
     std::size_t end = ini.find("\n[", start);
     return ini.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
 }
-
-// tideglass-host.exe running in a process of its own; its output goes to a file.
-class HostProcess {
-public:
-    explicit HostProcess(const std::string& arguments)
-        : output_(e2e::tempFile("host-output-" + std::to_string(++runs_) + ".txt")) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE out = CreateFileA(output_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = out;
-        std::string commandLine =
-            "\"" + host::executableFolder() + "tideglass-host.exe\" " + arguments;
-        started_ = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &startup, &process_) != 0;
-        CloseHandle(out);
-    }
-    ~HostProcess() {
-        if (!started_)
-            return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-            if (HWND widget = findWidget(0))
-                PostMessageA(widget, WM_COMMAND, kExit, 0);
-            if (WaitForSingleObject(process_.hProcess, kTimeoutMs) == WAIT_TIMEOUT)
-                TerminateProcess(process_.hProcess, 99);
-        }
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-    }
-    HostProcess(const HostProcess&) = delete;
-    HostProcess& operator=(const HostProcess&) = delete;
-
-    bool started() const { return started_; }
-    DWORD id() const { return process_.dwProcessId; }
-
-    // The host's widget window once the plug-in has sized it (null when the time is up).
-    HWND findWidget(DWORD timeoutMs = kTimeoutMs) const {
-        std::vector<HWND> found;
-        host::pumpUntil([&] { return !(found = widgets()).empty(); }, timeoutMs);
-        return found.empty() ? nullptr : found.back();
-    }
-    // The host's widget windows that the plug-in has sized and the host shows.
-    std::vector<HWND> widgets() const {
-        std::vector<HWND> found;
-        HWND window = nullptr;
-        while ((window = FindWindowExA(nullptr, window, "TideglassHostWidget", nullptr))) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            RECT rect{};
-            if (owner == id() && GetWindowRect(window, &rect) && rect.right - rect.left > 1)
-                found.push_back(window);
-        }
-        return found;
-    }
-
-    // Waits for the process to end; its exit code, or 259 (still active) when the time is up.
-    DWORD wait(DWORD timeoutMs = kTimeoutMs) const {
-        host::pumpUntil([&] { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; },
-                        timeoutMs);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process_.hProcess, &code);
-        return code;
-    }
-
-    std::string output() const { return fileText(output_); }
-
-private:
-    static inline int runs_ = 0;
-    std::string output_;
-    PROCESS_INFORMATION process_{};
-    bool started_ = false;
-};
 
 RECT windowRect(HWND window) {
     RECT rect{};

@@ -63,6 +63,12 @@ std::vector<HWND> HostProcess::widgets() const {
     return found;
 }
 
+HWND HostProcess::findWidget(DWORD timeoutMs) const {
+    std::vector<HWND> found;
+    host::pumpUntil([&] { return !(found = widgets()).empty(); }, timeoutMs);
+    return found.empty() ? nullptr : found.back();
+}
+
 bool HostProcess::waitForWidgets(std::size_t count, DWORD timeoutMs) const {
     return host::pumpUntil([&] { return widgets().size() == count; }, timeoutMs);
 }

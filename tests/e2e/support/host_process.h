@@ -24,6 +24,8 @@ public:
     DWORD id() const { return process_.dwProcessId; }
     // The widget windows that the plug-in has sized and the host shows (not on their way out).
     std::vector<HWND> widgets() const;
+    // The last widget window the host shows, once there is one (null when the time is up).
+    HWND findWidget(DWORD timeoutMs = kTimeoutMs) const;
     // Waits until the host shows `count` widgets; false when the time is up.
     bool waitForWidgets(std::size_t count, DWORD timeoutMs = kTimeoutMs) const;
     // Waits for the process to end; its exit code, or STILL_ACTIVE when the time is up.
