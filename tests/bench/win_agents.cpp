@@ -7,7 +7,6 @@
 //   the agent's own processor time per idle tick against the processor time of the in-process
 //   widget's idle tick (totals over all ticks).
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,9 +15,13 @@
 #include <vector>
 
 #include "support/gdiplus_session.h"
+#include "support/process_times.h"
 #include "support/widget_host.h"
 
 namespace {
+
+using e2e::cpuMicros;
+using e2e::threadCpuMicros;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kTicks = 300;
@@ -27,40 +30,6 @@ constexpr UINT kWmTimer = 0x0113;
 double median(std::vector<double> values) {
     std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
     return values[values.size() / 2];
-}
-
-double filetimeMicros(const FILETIME& t) {
-    return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10.0;
-}
-
-// The processor time of every thread of a process. (Wine's process times for another process
-// are not its threads' times; the threads' are.)
-double cpuMicros(DWORD processId) {
-    double total = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != processId)
-            continue;
-        if (HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
-            FILETIME created, exited, kernel, user;
-            if (GetThreadTimes(thread, &created, &exited, &kernel, &user))
-                total += filetimeMicros(kernel) + filetimeMicros(user);
-            CloseHandle(thread);
-        }
-    }
-    CloseHandle(snapshot);
-    return total;
-}
-
-double threadCpuMicros() {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
-        return 0;
-    return filetimeMicros(kernel) + filetimeMicros(user);
 }
 
 DWORD agentProcessId() {

@@ -7,7 +7,6 @@
 //   flood: a directory listing in a loop, frames shown a second and the widget's processor time.
 // Figures only; the machine's load weighs on them, so run it more than once.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,10 +18,14 @@
 #include <vector>
 
 #include "support/gdiplus_session.h"
+#include "support/process_times.h"
 #include "support/late_echo.h"
 #include "support/widget_host.h"
 
 namespace {
+
+using e2e::cpuMicros;
+using e2e::threadCpuMicros;
 
 using Clock = std::chrono::steady_clock;
 constexpr UINT kWmTimer = 0x0113;
@@ -39,41 +42,6 @@ double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     const size_t i = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
     return values[i];
-}
-
-double filetimeMicros(const FILETIME& t) {
-    return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10.0;
-}
-
-// The processor time of every thread of a process (Wine's process times for another process
-// are not its threads' times).
-double cpuMicros(DWORD processId) {
-    double total = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != processId)
-            continue;
-        if (HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
-            FILETIME created, exited, kernel, user;
-            if (GetThreadTimes(thread, &created, &exited, &kernel, &user))
-                total += filetimeMicros(kernel) + filetimeMicros(user);
-            CloseHandle(thread);
-        }
-    }
-    CloseHandle(snapshot);
-    return total;
-}
-
-// The widgets all run on this thread.
-double threadCpuMicros() {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
-        return 0;
-    return filetimeMicros(kernel) + filetimeMicros(user);
 }
 
 // The console agent that is running now and was not among those running before.
