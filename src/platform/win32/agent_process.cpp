@@ -1,7 +1,7 @@
 // Starting a console agent and talking to it: the shared block and events are made here and
 // handed to the agent by inheritance only, through an explicit list, for the moment of its
-// creation; on the host process the agent gets no more than SYNCHRONIZE, to end with it, and
-// the right to learn its id, to wake only a window of the host's.
+// creation; the agent gets no more than SYNCHRONIZE on the host process, to end with it, and the
+// host's process id on its command line, to wake only a window of the host's.
 #include "platform/win32/agent_process.h"
 
 #include <cstdio>
@@ -127,7 +127,7 @@ void AgentProcess::launch() {
     UniqueKernelHandle self;
     HANDLE selfCopy = nullptr;
     if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
-                          &selfCopy, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
+                          &selfCopy, SYNCHRONIZE, TRUE, 0))
         self.reset(selfCopy);
     UniqueKernelHandle mapping = inheritableCopy(mapping_.get(), 0, DUPLICATE_SAME_ACCESS);
     UniqueKernelHandle wake = inheritableCopy(wake_.get(), 0, DUPLICATE_SAME_ACCESS);
@@ -140,11 +140,12 @@ void AgentProcess::launch() {
     if (dll.empty())
         throw std::runtime_error("the plug-in's own file name is not known");
     wchar_t handles[128];
-    std::swprintf(handles, 128, L" %llx %llx %llx %llx",
+    std::swprintf(handles, 128, L" %llx %llx %llx %llx %lx",
                   static_cast<unsigned long long>(uintptr_t(mapping.get())),
                   static_cast<unsigned long long>(uintptr_t(wake.get())),
                   static_cast<unsigned long long>(uintptr_t(reply.get())),
-                  static_cast<unsigned long long>(uintptr_t(self.get())));
+                  static_cast<unsigned long long>(uintptr_t(self.get())),
+                  static_cast<unsigned long>(::GetCurrentProcessId()));
     const std::wstring rundll32 = rundll32Path();
     std::wstring commandLine = L"\"" + rundll32 + L"\" \"" + dll + L"\",ConsoleAgent" + handles;
 

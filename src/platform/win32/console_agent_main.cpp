@@ -29,8 +29,8 @@ constexpr DWORD kRetryWaitMs = 20;
 
 class ConsoleAgentLoop {
 public:
-    ConsoleAgentLoop(agent::Block& block, HANDLE wake, HANDLE reply, HANDLE host)
-        : block_(block), wake_(wake), reply_(reply), host_(host), waker_(block, host) {}
+    ConsoleAgentLoop(agent::Block& block, HANDLE wake, HANDLE reply, HANDLE host, DWORD hostId)
+        : block_(block), wake_(wake), reply_(reply), host_(host), waker_(block, hostId) {}
 
     bool setUp() {
         // rundll32 may have been given a console after all; the agent's must be its own.
@@ -196,26 +196,31 @@ private:
     bool signalled_ = false;
 };
 
-bool parseHandles(const char* text, HANDLE (&out)[4]) {
+// The four inherited handles and the host's process id, in hexadecimal.
+bool parseArguments(const char* text, HANDLE (&handles)[4], DWORD& hostId) {
     if (text == nullptr)
         return false;
     const char* p = text;
-    for (HANDLE& handle : out) {
+    unsigned long long values[5] = {};
+    for (unsigned long long& value : values) {
         char* end = nullptr;
-        const unsigned long long value = std::strtoull(p, &end, 16);
+        value = std::strtoull(p, &end, 16);
         if (end == p || value == 0)
             return false;
-        handle = reinterpret_cast<HANDLE>(uintptr_t(value));
         p = end;
     }
-    return true;
+    for (int i = 0; i < 4; ++i)
+        handles[i] = reinterpret_cast<HANDLE>(uintptr_t(values[i]));
+    hostId = DWORD(values[4]);
+    return hostId == values[4];
 }
 
 }  // namespace
 
 int runConsoleAgent(const char* arguments) {
     HANDLE handles[4] = {};
-    if (!parseHandles(arguments, handles))
+    DWORD hostId = 0;
+    if (!parseArguments(arguments, handles, hostId))
         return 2;
     // Inherited for the moment of this process's creation only: neither the console host that
     // AllocConsole starts nor the programs started here get them.
@@ -227,7 +232,7 @@ int runConsoleAgent(const char* arguments) {
     agent::Block* block = agent::attach(view.get(), view ? sizeof(agent::Block) : 0);
     if (block == nullptr)
         return 2;
-    ConsoleAgentLoop loop(*block, wake.get(), reply.get(), host.get());
+    ConsoleAgentLoop loop(*block, wake.get(), reply.get(), host.get(), hostId);
     if (!loop.setUp())
         return 1;
     loop.run();

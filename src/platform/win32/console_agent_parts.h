@@ -81,7 +81,7 @@ private:
 // At most one is outstanding: the widget clears the block's flag when it takes a read.
 class WidgetWaker {
 public:
-    WidgetWaker(agent::Block& block, HANDLE host);
+    WidgetWaker(agent::Block& block, DWORD hostId);
     void wake();
 
 private:

@@ -6,10 +6,8 @@
 
 namespace tideglass::win32 {
 
-WidgetWaker::WidgetWaker(agent::Block& block, HANDLE host)
-    : block_(block),
-      hostId_(::GetProcessId(host)),
-      message_(Win32UserInterface().privateMessage()) {}
+WidgetWaker::WidgetWaker(agent::Block& block, DWORD hostId)
+    : block_(block), hostId_(hostId), message_(Win32UserInterface().privateMessage()) {}
 
 void WidgetWaker::wake() {
     const HWND window =
