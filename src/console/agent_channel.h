@@ -17,7 +17,7 @@
 namespace tideglass::agent {
 
 constexpr uint32_t kMagic = 0x41434754;  // "TGCA"
-constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersion = 3;
 // The most cells one snapshot carries: a window of 256 x 256, or a wider, flatter one.
 constexpr uint32_t kMaxCells = 65536;
 constexpr uint32_t kQueueCapacity = 4096;
@@ -65,6 +65,12 @@ struct Block {
     std::atomic<int32_t> gridRows;
     std::atomic<uint32_t> readWanted;  // set at each widget tick, cleared by the agent
     std::atomic<uint32_t> quit;        // set once; the agent looks at it before anything else
+    // The widget's window, set before the agent starts: the agent posts it a wake when it has
+    // published a changed read, and only while it belongs to the process that started the agent.
+    std::atomic<uint64_t> widgetWindow;
+    // Set by the agent when it posts a wake, cleared by the widget before it takes a read: at
+    // most one wake is ever waiting in the widget's queue.
+    std::atomic<uint32_t> wakePosted;
 
     // Agent to widget, set once before `ready`.
     std::atomic<uint64_t> consoleWindow;

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "ports/handles.h"
+
 namespace tideglass {
 
 class ConsoleHost;
@@ -40,9 +42,10 @@ public:
     ConsoleAgents& operator=(const ConsoleAgents&) = delete;
     virtual ~ConsoleAgents() = default;
 
-    // Starts an agent with a hidden console of its own. Throws std::runtime_error saying why
-    // it could not.
-    virtual std::unique_ptr<AgentConsole> start() = 0;
+    // Starts an agent with a hidden console of its own for the widget whose window is given;
+    // the agent wakes that window when its console changes. Throws std::runtime_error saying
+    // why it could not.
+    virtual std::unique_ptr<AgentConsole> start(WindowHandle widgetWindow) = 0;
 };
 
 }  // namespace tideglass

@@ -30,11 +30,11 @@ constexpr char kConsoleAllocationError[] =
 
 // The process's own console when it can have one; otherwise a console agent of the widget's
 // own. Null: the process's console was allocated.
-std::unique_ptr<AgentConsole> claimConsole(const Platform& platform) {
+std::unique_ptr<AgentConsole> claimConsole(const Platform& platform, WindowHandle window) {
     if (platform.console.allocate())
         return nullptr;
     try {
-        return platform.agents.start();
+        return platform.agents.start(window);
     } catch (const std::exception& e) {
         throw std::runtime_error(
             std::string(kConsoleAllocationError) +
@@ -54,7 +54,7 @@ Platform consolePlatform(const Platform& platform, AgentConsole* agent) {
 }  // namespace
 
 Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle window)
-    : agent_(claimConsole(platform)),
+    : agent_(claimConsole(platform, window)),
       platform_(consolePlatform(platform, agent_.get())),
       instance(instance),
       window(window) {
@@ -69,7 +69,7 @@ Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle
 
 Desklet::Desklet(const Platform& platform, InstanceHandle instance, WindowHandle window,
                  const std::string& iniFile, const std::string& iniSection)
-    : agent_(claimConsole(platform)),
+    : agent_(claimConsole(platform, window)),
       platform_(consolePlatform(platform, agent_.get())),
       instance(instance),
       window(window) {

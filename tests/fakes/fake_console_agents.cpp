@@ -11,8 +11,9 @@ void FakeAgentConsole::renew() {
     alive = true;
 }
 
-std::unique_ptr<AgentConsole> FakeConsoleAgents::start() {
+std::unique_ptr<AgentConsole> FakeConsoleAgents::start(WindowHandle window) {
     ++starts;
+    widgetWindow = window;
     if (!next)
         throw std::runtime_error(failure);
     return std::move(next);

@@ -38,11 +38,12 @@ public:
 class FakeConsoleAgents : public ConsoleAgents {
 public:
     // Hands out `next` (one agent); throws `failure` when there is none.
-    std::unique_ptr<AgentConsole> start() override;
+    std::unique_ptr<AgentConsole> start(WindowHandle widgetWindow) override;
 
     std::unique_ptr<FakeAgentConsole> next;
     std::string failure = "no agent in this test";
     int starts = 0;
+    WindowHandle widgetWindow = nullptr;  // the window the last start was given
 };
 
 }  // namespace tideglass::fakes

@@ -1,6 +1,7 @@
 // Starting a console agent and talking to it: the shared block and events are made here and
 // handed to the agent by inheritance only, through an explicit list, for the moment of its
-// creation; the agent gets no more than SYNCHRONIZE on the host process, to end with it.
+// creation; the agent gets no more than SYNCHRONIZE on the host process, to end with it, and the
+// host's process id on its command line, to wake only a window of the host's.
 #include "platform/win32/agent_process.h"
 
 #include <cstdio>
@@ -67,7 +68,7 @@ std::string systemText(DWORD error) {
 
 }  // namespace
 
-AgentProcess::AgentProcess() {
+AgentProcess::AgentProcess(HWND widgetWindow) {
     mapping_.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                         DWORD(sizeof(agent::Block)), nullptr));
     if (!mapping_)
@@ -76,6 +77,7 @@ AgentProcess::AgentProcess() {
     if (!view_ || !agent::initialize(view_.get(), sizeof(agent::Block)))
         throw std::runtime_error("no shared memory for the agent: " + systemText(::GetLastError()));
     block_ = static_cast<agent::Block*>(view_.get());
+    block_->widgetWindow.store(uint64_t(uintptr_t(widgetWindow)), std::memory_order_relaxed);
     wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     reply_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!wake_ || !reply_)
@@ -138,11 +140,12 @@ void AgentProcess::launch() {
     if (dll.empty())
         throw std::runtime_error("the plug-in's own file name is not known");
     wchar_t handles[128];
-    std::swprintf(handles, 128, L" %llx %llx %llx %llx",
+    std::swprintf(handles, 128, L" %llx %llx %llx %llx %lx",
                   static_cast<unsigned long long>(uintptr_t(mapping.get())),
                   static_cast<unsigned long long>(uintptr_t(wake.get())),
                   static_cast<unsigned long long>(uintptr_t(reply.get())),
-                  static_cast<unsigned long long>(uintptr_t(self.get())));
+                  static_cast<unsigned long long>(uintptr_t(self.get())),
+                  static_cast<unsigned long>(::GetCurrentProcessId()));
     const std::wstring rundll32 = rundll32Path();
     std::wstring commandLine = L"\"" + rundll32 + L"\" \"" + dll + L"\",ConsoleAgent" + handles;
 
@@ -165,6 +168,10 @@ void AgentProcess::launch() {
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.lpAttributeList = list;
+    // The console the agent allocates takes its window's first state from here: hidden from the
+    // start, so it is never seen and hiding it later waits on nothing.
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
     // No console of the host's: the agent allocates its own, hidden.
     const BOOL created = ::CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr,

@@ -13,9 +13,9 @@ namespace tideglass::win32 {
 
 class AgentProcess {
 public:
-    // Starts the agent and waits until its console is ready. Throws std::runtime_error saying
-    // what failed.
-    AgentProcess();
+    // Starts the agent for the widget whose window is given and waits until its console is
+    // ready. Throws std::runtime_error saying what failed.
+    explicit AgentProcess(HWND widgetWindow);
     ~AgentProcess();  // stop()
     AgentProcess(const AgentProcess&) = delete;
     AgentProcess& operator=(const AgentProcess&) = delete;

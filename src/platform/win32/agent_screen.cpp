@@ -21,6 +21,9 @@ bool AgentScreen::info(NativeHandle, ScreenInfo& out) {
     if (agent_ == nullptr)
         return false;
     agent::Block& block = agent_->block();
+    // Cleared first: a read the agent publishes from now on wakes the widget again.
+    block.wakePosted.store(0, std::memory_order_seq_cst);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
     const agent::ReadResult result = agent::read(block, shown_->sequence, *scratch_);
     if (result == agent::ReadResult::Copied)
         shown_.swap(scratch_);

@@ -14,6 +14,7 @@ bool KeyWriter::write() {
         written += taken;
     }
     keys_.erase(keys_.begin(), keys_.begin() + std::ptrdiff_t(written));
+    written_ += written;
     return keys_.empty();
 }
 

@@ -23,6 +23,8 @@ public:
     // Writes the keys it has; false while the console still refuses some.
     bool write();
     bool pending() const { return !keys_.empty(); }
+    // How many keys have gone into the console so far.
+    uint64_t written() const { return written_; }
     uint32_t waiting();
     bool processedInput();
     // Raises a signal for the console's processes; where the system refuses, the key that
@@ -33,6 +35,7 @@ private:
     HANDLE input_;
     Win32ConsoleInput port_;
     std::vector<KeyEvent> keys_;
+    uint64_t written_ = 0;
 };
 
 // The widget's programs, started in a job that ends them with the agent; their handles stay
@@ -58,7 +61,8 @@ private:
 class ScreenPublisher {
 public:
     explicit ScreenPublisher(HANDLE output) : output_(output) {}
-    void readAndPublish(agent::Block& block);
+    // True when the read differed and was published.
+    bool readAndPublish(agent::Block& block);
 
 private:
     HANDLE output_;
@@ -70,6 +74,20 @@ private:
     agent::Extent lastExtent_{0, 0};
     std::vector<char16_t> lastCells_;
     std::vector<uint16_t> lastAttributes_;
+};
+
+// Tells the widget that a changed read waits for it: a message posted, never sent, to the
+// widget's window, and only while that window belongs to the process that started the agent.
+// At most one is outstanding: the widget clears the block's flag when it takes a read.
+class WidgetWaker {
+public:
+    WidgetWaker(agent::Block& block, DWORD hostId);
+    void wake();
+
+private:
+    agent::Block& block_;
+    DWORD hostId_;
+    UINT message_;
 };
 
 }  // namespace tideglass::win32

@@ -14,10 +14,10 @@ bool sameScreen(const ScreenInfo& a, const ScreenInfo& b) {
 
 }  // namespace
 
-void ScreenPublisher::readAndPublish(agent::Block& block) {
+bool ScreenPublisher::readAndPublish(agent::Block& block) {
     ScreenInfo screen;
     if (!screen_.info(output_, screen))
-        return;
+        return false;
     const agent::Extent extent = agent::publishedExtent(
         screen.windowRight - screen.windowLeft + 1, screen.windowBottom - screen.windowTop + 1,
         block.gridColumns.load(std::memory_order_relaxed),
@@ -28,16 +28,17 @@ void ScreenPublisher::readAndPublish(agent::Block& block) {
     const int32_t rows = screen_.readWindow(output_, screen, extent.columns, extent.rows,
                                             wide_.data(), attributes_.data());
     if (rows <= 0)
-        return;
+        return false;
     if (published_ && sameScreen(screen, last_) && extent.columns == lastExtent_.columns &&
         extent.rows == lastExtent_.rows && wide_ == lastCells_ && attributes_ == lastAttributes_)
-        return;
+        return false;
     agent::publish(block, screen, extent.columns, extent.rows, wide_.data(), attributes_.data());
     published_ = true;
     last_ = screen;
     lastExtent_ = extent;
     lastCells_.swap(wide_);
     lastAttributes_.swap(attributes_);
+    return true;
 }
 
 }  // namespace tideglass::win32

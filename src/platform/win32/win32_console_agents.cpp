@@ -11,7 +11,10 @@ namespace {
 
 class Win32AgentConsole final : public AgentConsole, private ConsoleHost {
 public:
-    Win32AgentConsole() : agent_(std::make_unique<AgentProcess>()) { attachAll(); }
+    explicit Win32AgentConsole(HWND widgetWindow)
+        : widgetWindow_(widgetWindow), agent_(std::make_unique<AgentProcess>(widgetWindow)) {
+        attachAll();
+    }
 
     tideglass::ConsoleHost& console() override { return *this; }
     tideglass::ScreenBuffer& screen() override { return screen_; }
@@ -22,7 +25,7 @@ public:
     bool running() override { return agent_ && agent_->running(); }
     // The new agent is running before the old one is told to go.
     void renew() override {
-        auto fresh = std::make_unique<AgentProcess>();
+        auto fresh = std::make_unique<AgentProcess>(widgetWindow_);
         agent_.swap(fresh);
         attachAll();
         fresh.reset();
@@ -54,6 +57,7 @@ private:
         attachAll();
     }
 
+    HWND widgetWindow_;
     std::unique_ptr<AgentProcess> agent_;
     AgentScreen screen_;
     AgentInput input_;
@@ -62,8 +66,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AgentConsole> Win32ConsoleAgents::start() {
-    return std::make_unique<Win32AgentConsole>();
+std::unique_ptr<AgentConsole> Win32ConsoleAgents::start(WindowHandle widgetWindow) {
+    return std::make_unique<Win32AgentConsole>(static_cast<HWND>(widgetWindow));
 }
 
 }  // namespace tideglass::win32

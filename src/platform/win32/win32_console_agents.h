@@ -14,7 +14,7 @@ namespace tideglass::win32 {
 
 class Win32ConsoleAgents final : public ConsoleAgents {
 public:
-    std::unique_ptr<AgentConsole> start() override;
+    std::unique_ptr<AgentConsole> start(WindowHandle widgetWindow) override;
 };
 
 // The agent process's whole life, from rundll32's arguments: the section, the wake and reply

@@ -114,6 +114,7 @@ TEST_F(DeskletTest,
         EXPECT_EQ(std::string(e.what()).rfind(kConsoleText, 0), 0u) << e.what();
     }
     EXPECT_EQ(agents.starts, 1);
+    EXPECT_EQ(agents.widgetWindow, widget) << "the agent wakes the widget's own window";
     EXPECT_EQ(log, std::vector<std::string>{"allocConsole"});
     EXPECT_TRUE(ui.boxes.empty());
 }
