@@ -90,6 +90,8 @@ private:
     void startChild(bool reportFailure);
     void pacedStep(bool afterInput);
     void paceTimer(uint64_t nowUs);
+    // The one clock the widget paces itself by, in milliseconds.
+    uint64_t nowMs() const;
     void typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lParam);
     bool clipboardKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void paste();

@@ -19,6 +19,10 @@ void Desklet::pacedStep(bool afterInput) {
     paceTimer(end);
 }
 
+uint64_t Desklet::nowMs() const {
+    return platform_.ui.steadyMicroseconds() / 1000;
+}
+
 // A step that the host's destroy overtook (from a box's message loop) leaves the timer killed.
 void Desklet::paceTimer(uint64_t nowUs) {
     const uint32_t period = pollRate_.periodMs(nowUs);

@@ -102,7 +102,7 @@ void Desklet::typeIntoConsole(uint32_t message, uintptr_t wParam, intptr_t lPara
 // box's loop delivers finds the next start not yet due.
 void Desklet::updateStep() {
     LockGuard hold(*lock);
-    const uint64_t now = platform_.ui.tickCount();
+    const uint64_t now = nowMs();
     if (!child || child->poll() != WaitResult::Running) {
         if (child)
             restartPacing_.ended(now, pollPeriodMs(settings.integer(keys::kPollInterval)));
@@ -112,7 +112,7 @@ void Desklet::updateStep() {
     feedPaste();
     if (!renderer)
         return;
-    const uint64_t wait = restartPacing_.noticedWait(platform_.ui.tickCount());
+    const uint64_t wait = restartPacing_.noticedWait(nowMs());
     const bool noticeChanged =
         renderer->setNotice(restartNotice(restartPacing_.lastStartFailed(), wait));
     if (renderer->snapshot(consoleOutput) || noticeChanged)
@@ -209,12 +209,12 @@ void Desklet::startChild(bool reportFailure) {
             child->terminate();
         child = std::move(fresh);
         childFailed = false;
-        restartPacing_.started(platform_.ui.tickCount());
+        restartPacing_.started(nowMs());
     } catch (...) {
         // Recorded before the box: its message loop may run a tick, which must neither start
         // at once nor show a second box.
         childFailed = true;
-        restartPacing_.failed(platform_.ui.tickCount(), period);
+        restartPacing_.failed(nowMs(), period);
         if (reportFailure)
             reportCurrentException(platform_.ui, kChildStartContext);
     }

@@ -27,9 +27,8 @@ public:
     virtual bool onWindowThread(WindowHandle window) = 0;
     // A message id of the plug-in's own, the same for every call, that no host gives a meaning.
     virtual uint32_t privateMessage() = 0;
-    // Milliseconds on the clock the timers run by; it only goes forward.
-    virtual uint64_t tickCount() = 0;
-    // A steady clock in microseconds from an arbitrary start, for pacing the poll timer.
+    // A steady clock in microseconds from an arbitrary start: the poll timer and the restarts
+    // are paced by it.
     virtual uint64_t steadyMicroseconds() = 0;
 };
 

@@ -39,7 +39,6 @@ public:
                      intptr_t lParam) override;
     bool onWindowThread(WindowHandle) override { return onWidgetThread; }
     uint32_t privateMessage() override { return kPrivateMessage; }
-    uint64_t tickCount() override { return now; }
     uint64_t steadyMicroseconds() override { return clockUs; }
 
     static constexpr uint32_t kPrivateMessage = 0xC123;
@@ -50,10 +49,10 @@ public:
     std::vector<RecordedMessage> posted;
     // false: the caller is on another thread than every window's own (a page on a second thread).
     bool onWidgetThread = true;
-    // The clock, moved by the test.
-    uint64_t now = 0;
     // The steady clock; stands still unless a test moves it.
     uint64_t clockUs = 1000000;
+    uint64_t nowMs() const { return clockUs / 1000; }
+    void advanceMs(uint64_t ms) { clockUs += ms * 1000; }
     // Runs while a box is "open", as a modal loop would deliver messages meanwhile.
     std::function<void()> whileBoxOpen;
     // Shared call log ("showError", "setTimer", ...) for order checks across fakes.

@@ -31,10 +31,6 @@ uint32_t Win32UserInterface::privateMessage() {
     return message;
 }
 
-uint64_t Win32UserInterface::tickCount() {
-    return ::GetTickCount64();
-}
-
 uint64_t Win32UserInterface::steadyMicroseconds() {
     static const uint64_t frequency = [] {
         LARGE_INTEGER f;

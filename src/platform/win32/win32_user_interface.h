@@ -15,7 +15,6 @@ public:
                      intptr_t lParam) override;
     bool onWindowThread(WindowHandle window) override;
     uint32_t privateMessage() override;
-    uint64_t tickCount() override;
     uint64_t steadyMicroseconds() override;
 };
 

@@ -105,7 +105,7 @@ TEST_F(DeskletTest, ActivationWithoutRendererOnlyRecordsFocusAndTicksStillRestar
     EXPECT_TRUE(desklet->isFocused());
     EXPECT_EQ(overlays(host), before);
     processes.end(processes.lastProcess());
-    ui.now += 60000;
+    ui.advanceMs(60000);
     desklet->processMessage(kWmTimer, kPollTimerId, 0);
     EXPECT_EQ(processes.creations.size(), 2u);
 }
@@ -139,7 +139,7 @@ TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
                    locks,   input,  keyboard, clipboard, text, agents};
         auto desklet = std::make_unique<Desklet>(p, instance, widget);
         const ProcessRecord old = local.creations[0].record;
-        ui.now += 60000;  // a child that ran a while is started again at once
+        ui.advanceMs(60000);  // a child that ran a while is started again at once
         if (pollFails) {
             local.pollFails = true;
         } else {
@@ -159,12 +159,12 @@ TEST_F(DeskletTest, EndedOrUnwaitableChildIsStartedAgainAtTheNextTick) {
 std::vector<uint64_t> startsOverTwentySeconds(Desklet& desklet, fakes::FakeProcesses& processes,
                                               fakes::FakeUserInterface& ui) {
     std::vector<uint64_t> starts;
-    const uint64_t end = ui.now + 20000;
-    for (; ui.now < end; ui.now += 250) {
+    const uint64_t end = ui.nowMs() + 20000;
+    for (; ui.nowMs() < end; ui.advanceMs(250)) {
         const size_t before = processes.creations.size() + size_t(processes.failedStarts);
         desklet.processMessage(kWmTimer, kPollTimerId, 0);
         if (processes.creations.size() + size_t(processes.failedStarts) != before)
-            starts.push_back(ui.now);
+            starts.push_back(ui.nowMs());
     }
     return starts;
 }
@@ -199,7 +199,7 @@ TEST_F(DeskletTest, FailedStartShowsOneBoxAndIsRetriedAfterGrowingPauses) {
     EXPECT_EQ(ui.boxes[0].text, kNotFoundBox);
     // A transient failure mends itself at the next try, without a word.
     processes.failStartWith = 0;
-    ui.now += 30000;
+    ui.advanceMs(30000);
     desklet->processMessage(kWmTimer, kPollTimerId, 0);
     EXPECT_FALSE(desklet->isChildFailed());
     EXPECT_TRUE(desklet->hasChild());
@@ -219,7 +219,7 @@ TEST_F(DeskletTest, TickDeliveredWhileTheFailureBoxIsOpenNeitherRetriesNorShowsA
         ++nested;
         desklet->processMessage(kWmTimer, kPollTimerId, 0);
     };
-    ui.now += 60000;
+    ui.advanceMs(60000);
     desklet->processMessage(kWmTimer, kPollTimerId, 0);
     EXPECT_EQ(nested, 1);
     EXPECT_TRUE(flagSetWhenBoxShown);

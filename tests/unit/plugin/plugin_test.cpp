@@ -232,7 +232,7 @@ TEST_P(DestroyFromInsideABox, FreesTheDeskletOnlyAfterTheStep) {
     Desklet* desklet = createDesklet(platform, widget, instance, nullptr, nullptr);
     ASSERT_NE(desklet, nullptr);
     processes.end(processes.lastProcess());
-    ui.now += 60000;  // the child ran a while: restarted at once
+    ui.advanceMs(60000);  // the child ran a while: restarted at once
     processes.failStartWith = 2;
     ui.whileBoxOpen = [&] {
         destroyDesklet(platform, desklet);
