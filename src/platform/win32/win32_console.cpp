@@ -12,6 +12,9 @@ namespace {
 // takes more, but a band costs only one more round trip to the console.
 constexpr int32_t kMaxCellsPerRead = (60 * 1024) / sizeof(CHAR_INFO);
 
+constexpr int kAllocateAttempts = 3;
+constexpr DWORD kAllocateRetryMs = 50;
+
 void blankCells(char16_t* characters, uint16_t* attributes, size_t count) {
     std::fill_n(characters, count, kBlankCharacter);
     if (attributes)
@@ -27,8 +30,17 @@ BOOL WINAPI consoleControlHandler(DWORD event) {
 
 }  // namespace
 
+// A process that has a console already is refused with ERROR_ACCESS_DENIED, which no retry
+// mends. Any other failure is the system failing to start the console's host process, which
+// Wine now and then does on a loaded machine (ERROR_INVALID_FUNCTION) and not when asked again.
 bool Win32ConsoleHost::allocate() {
-    return ::AllocConsole() != FALSE;
+    for (int attempt = 1;; ++attempt) {
+        if (::AllocConsole())
+            return true;
+        if (::GetLastError() == ERROR_ACCESS_DENIED || attempt == kAllocateAttempts)
+            return false;
+        ::Sleep(kAllocateRetryMs);
+    }
 }
 
 WindowHandle Win32ConsoleHost::window() {
