@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/agent_stops.h"
+#include "platform/win32/process_creation.h"
 #include "platform/win32/win32_processes.h"
 
 namespace tideglass::win32 {
@@ -174,9 +175,11 @@ void AgentProcess::launch() {
     startup.StartupInfo.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION info{};
     // No console of the host's: the agent allocates its own, hidden.
-    const BOOL created = ::CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr,
-                                          TRUE, DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT,
-                                          nullptr, nullptr, &startup.StartupInfo, &info);
+    const BOOL created = createProcessPatiently([&] {
+        return ::CreateProcessW(rundll32.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                &startup.StartupInfo, &info);
+    });
     const DWORD error = ::GetLastError();
     ::DeleteProcThreadAttributeList(list);
     if (!created)

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/process_creation.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tideglass::win32 {
@@ -47,8 +48,7 @@ uint32_t Win32Processes::create(const std::string& commandLine, const std::strin
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     // CreateProcessA may write into the command line, so it gets a private copy.
-    std::vector<char> command(commandLine.begin(), commandLine.end());
-    command.push_back('\0');
+    std::vector<char> command;
     PROCESS_INFORMATION info{};
     // No handle of the host is inherited: the child must not reach what the host keeps open,
     // and a console program needs none, since it gets its standard handles from the console it
@@ -59,8 +59,13 @@ uint32_t Win32Processes::create(const std::string& commandLine, const std::strin
     // its own. Suspended while it joins the group, so nothing it starts can run outside.
     // An empty start directory goes as an empty string, not as "the caller's directory".
     const DWORD flags = group ? CREATE_SUSPENDED : 0;
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                          directory.c_str(), &startup, &info)) {
+    const BOOL created = createProcessPatiently([&] {
+        command.assign(commandLine.begin(), commandLine.end());
+        command.push_back('\0');
+        return ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                directory.c_str(), &startup, &info);
+    });
+    if (!created) {
         const DWORD error = ::GetLastError();
         return error != 0 ? error : ERROR_GEN_FAILURE;
     }
