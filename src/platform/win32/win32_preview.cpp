@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/win32/unique_handle.h"
+
 namespace tideglass::win32 {
 
 namespace {
@@ -77,23 +79,23 @@ void Win32Preview::present(Canvas& canvas) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr)
+    UniqueGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap)
         return;
     std::memcpy(bits, shown.data(), shown.size() * 4);
-    HGDIOBJ previous = reinterpret_cast<HGDIOBJ>(
-        SendMessageA(control_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
-    if (previous != nullptr && previous != bitmap)
-        DeleteObject(previous);
+    // The control owns the bitmap it shows; the one it showed before is ours to delete.
+    const HGDIOBJ handedOver = bitmap.release();
+    UniqueGdiObject previous(reinterpret_cast<HGDIOBJ>(
+        SendMessageA(control_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(handedOver))));
+    if (previous.get() == handedOver)
+        previous.release();
 }
 
 void Win32Preview::release(HWND control) {
     if (control == nullptr)
         return;
-    HGDIOBJ previous =
-        reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0));
-    if (previous != nullptr)
-        DeleteObject(previous);
+    UniqueGdiObject previous(
+        reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0)));
 }
 
 }  // namespace tideglass::win32
